@@ -1,0 +1,19 @@
+#pragma once
+// The copy engine as the items see it: CopyTo creates items and folders itself and hands
+// the file copies and the overwrite question to the engine installed here.
+class TFile;
+class TTree;
+
+class TCopyEngine {
+public:
+    virtual ~TCopyEngine() = default;
+    // Copies the data of the source file item into the file of the target item. May throw
+    // TError (TAbort for a cancel), which passes out of CopyTo unchanged.
+    virtual void CopyFileData(TFile &source, TFile &target) = 0;
+    // Whether an existing target item may be overwritten by the source.
+    virtual bool OverwriteCheck(TFile &source, TFile &existing) = 0;
+};
+
+TCopyEngine &CopyEngine();
+// Installs an engine (nullptr restores the default). Not owned.
+void SetCopyEngine(TCopyEngine *engine);

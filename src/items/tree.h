@@ -1,0 +1,159 @@
+#pragma once
+// The item tree: cabinets at the top, servers, directories and files below them.
+//
+// Every item is owned by its parent (a cabinet by the cabinet root); children keep the
+// order in which they were added. Items carry a serial number that is never reused;
+// views, clipboards and notifications hold TItemRef values built on it and resolve them
+// before use, so nobody touches a destroyed item. No walk over the tree recurses once per
+// level: addresses of any depth are filed, answered and destroyed with bounded stack.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TTree;
+class TCabinet;
+class TCabinetRoot;
+class TChildren;
+
+enum class TItemType : uint8_t { Cabinet, Dir, File };
+
+// A reference to an item that survives the item: Get() answers nullptr once the item has
+// been destroyed (or has begun to be destroyed).
+class TItemRef {
+public:
+    TItemRef() = default;
+    explicit TItemRef(const TTree *item);
+    TTree *Get() const;
+    uint64_t Serial() const { return serial; }
+    explicit operator bool() const { return Get() != nullptr; }
+    bool operator==(const TItemRef &other) const { return serial == other.serial; }
+
+private:
+    uint64_t serial = 0;
+};
+
+class TTree {
+public:
+    virtual ~TTree();
+    TTree(const TTree &) = delete;
+    TTree &operator=(const TTree &) = delete;
+
+    const std::string &Name() const { return name; }
+    const std::string &LocalName() const { return localName; }
+    uint8_t Found = 1;
+
+    TItemType Type() const { return type; }
+    bool IsCabinet() const { return type == TItemType::Cabinet; }
+    bool IsDir() const { return type == TItemType::Dir; }
+    bool IsFile() const { return type == TItemType::File; }
+    // Cabinets and directories hold children.
+    bool IsFolder() const { return type != TItemType::File; }
+
+    uint64_t Serial() const { return serial; }
+    // The owning item; nullptr for a cabinet (whose owner is the cabinet root).
+    TTree *Parent() const { return parent; }
+    bool Destroying() const { return destroying; }
+
+    const std::vector<std::unique_ptr<TTree>> &Children() const;
+    size_t ChildCount() const { return Children().size(); }
+
+    // The operations every item answers.
+    virtual bool ShowProperties() { return false; }
+    virtual std::string Rename(const std::string &newName);
+    virtual void Remove() {}
+    virtual uint8_t GetKind() const;
+    virtual bool GetDeletable() const;
+    virtual std::string GetLocalPath() const { return {}; }
+    virtual std::string GetLinkPath() const { return {}; }
+    virtual std::string GetURL() const { return {}; }
+    virtual std::string GetURLFrom(const TTree *ancestor) const;
+    virtual std::string GetCabinetName() const;
+    virtual TCabinet *GetCabinet() const;
+    TTree *GetServer() const;
+    virtual std::string GetProgram() const;
+    virtual std::string GetUser() const;
+    // Totals are 64-bit, so subtrees beyond 2 GiB keep their true size.
+    virtual int64_t GetSize() const;
+    int64_t GetFolderCount() const;
+    virtual int64_t GetFileCount() const;
+    virtual TTree *CopyTo(TTree &target);
+
+    // Destroys one child with its subtree.
+    void DestroyChild(TTree *child);
+    // Destroys every child for which the test is true (last child first), in one pass.
+    void DestroyChildrenIf(const std::function<bool(const TTree &)> &test);
+
+protected:
+    TTree(TItemType type, TTree *parent, const std::string &name); // folders and files
+    explicit TTree(TItemType type);                                // cabinets
+    // Appends an item made for this parent and hands it over; returns it.
+    template <class T> static T *Attach(TTree &parent, std::unique_ptr<T> child) {
+        T *raw = child.get();
+        parent.AttachChild(std::move(child));
+        return raw;
+    }
+    // Changes Name and LocalName, keeping the parent's lookups in step.
+    void SetNames(const std::string &newName, const std::string &newLocalName);
+
+private:
+    friend class TItemRef;
+    friend class TCabinetRoot;
+    friend TTree *FindChild(const TTree &parent, std::string_view name);
+    friend TTree *FindChildByLocalName(const TTree &parent, std::string_view localName);
+    void AttachChild(std::unique_ptr<TTree> child);
+    void Unregister();
+
+    std::string name;
+    std::string localName;
+    TItemType type;
+    bool destroying = false;
+    bool registered = false;
+    uint64_t serial;
+    TTree *parent = nullptr;
+    std::unique_ptr<TChildren> children;
+};
+
+// Name mapping: the name on disk of a server item ("ftp://host:21" → "ftp=host$21").
+std::string ServerFileName(const std::string &name);
+// The nine characters " * / : < > ? \ | become "-".
+std::string ValidFileName(const std::string &name);
+// What becomes a name on disk is made safe: empty → "-", "." → "-", ".." → "--", NUL and
+// control bytes → "-". Any other name is returned unchanged.
+std::string SafeLocalName(const std::string &name);
+
+// ASCII letters compare without regard to case; every other byte exactly.
+bool SameName(std::string_view a, std::string_view b);
+
+// Lookups: the most recently added child whose Name (LocalName) matches, after setting its
+// Found flag; nullptr when there is none.
+TTree *FindChild(const TTree &parent, std::string_view name);
+TTree *FindChildByLocalName(const TTree &parent, std::string_view localName);
+
+std::string GetCaption(const TTree &item);
+bool IsWithin(const TTree *item, const TTree *ancestor);
+// Throws TError("開放されたオブジェクトです。") when the item is destroyed, being destroyed or
+// detached from any parent.
+void CheckValid(const TItemRef &item);
+void CheckValid(const TTree &item);
+
+// Posts the item-changed notification to every open window.
+void NotifyItemChanged(const TTree *item);
+
+// Found-flag maintenance for reloads.
+void ResetFound(TTree &item, bool recursive);
+void SweepNotFound(TTree &item);
+
+// Visits the subtree below item (not item itself) depth-first: each child in child order,
+// a folder's children right after it. Bounded stack at any depth.
+void ForEachDescendant(const TTree &item, const std::function<void(const TTree &)> &visit);
+
+// "\" → "/" (a local path to the path part of a "file:///" address; on POSIX the leading
+// "/" is dropped too) and back.
+std::string PathToURL(const std::string &path);
+std::string URLToPath(const std::string &url);
+
+// Number of items alive now (tests and benchmarks).
+size_t LiveItemCount();
