@@ -19,6 +19,8 @@ class TCabinetRoot;
 class TChildren;
 
 enum class TItemType : uint8_t { Cabinet, Dir, File };
+// What a lookup accepts: any item, only folders, or only files.
+enum class TWant : uint8_t { Any, Folder, File };
 
 // A reference to an item that survives the item: Get() answers nullptr once the item has
 // been destroyed (or has begun to be destroyed).
@@ -101,8 +103,9 @@ protected:
 private:
     friend class TItemRef;
     friend class TCabinetRoot;
-    friend TTree *FindChild(const TTree &parent, std::string_view name);
-    friend TTree *FindChildByLocalName(const TTree &parent, std::string_view localName);
+    friend TTree *FindChild(const TTree &parent, std::string_view name, TWant want);
+    friend TTree *FindChildByLocalName(const TTree &parent, std::string_view localName,
+                                       TWant want);
     void AttachChild(std::unique_ptr<TTree> child);
     void Unregister();
 
@@ -128,9 +131,10 @@ std::string SafeLocalName(const std::string &name);
 bool SameName(std::string_view a, std::string_view b);
 
 // Lookups: the most recently added child whose Name (LocalName) matches, after setting its
-// Found flag; nullptr when there is none.
-TTree *FindChild(const TTree &parent, std::string_view name);
-TTree *FindChildByLocalName(const TTree &parent, std::string_view localName);
+// Found flag; nullptr when there is none. With want, only items of that sort are looked at.
+TTree *FindChild(const TTree &parent, std::string_view name, TWant want = TWant::Any);
+TTree *FindChildByLocalName(const TTree &parent, std::string_view localName,
+                            TWant want = TWant::Any);
 
 std::string GetCaption(const TTree &item);
 bool IsWithin(const TTree *item, const TTree *ancestor);

@@ -1,0 +1,29 @@
+#include "fileops/fileOP.h"
+
+#include <cstdio>
+#include <fcntl.h>
+
+#include "items/cab.h"
+#include "platform/fs.h"
+
+namespace {
+bool InsideCabinet(const TTree &item, const std::string &path) {
+    const TCabinet *cabinet = item.GetCabinet();
+    return cabinet && !cabinet->Path.empty() && fs::IsInsideFolder(cabinet->Path, path);
+}
+} // namespace
+
+bool CreateFolderOnDisk(const TTree &item) {
+    std::string path = fs::WithoutTrailingSlash(item.GetLocalPath());
+    if (!InsideCabinet(item, path))
+        return false;
+    return fs::CreateFolder(path);
+}
+
+bool MoveOnDisk(const TTree &item, const std::string &oldPath) {
+    std::string from = fs::WithoutTrailingSlash(oldPath);
+    std::string to = fs::WithoutTrailingSlash(item.GetLocalPath());
+    if (from.empty() || to.empty() || from == to || !InsideCabinet(item, to))
+        return false;
+    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+}
