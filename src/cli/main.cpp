@@ -1,1 +1,213 @@
-int main() { return 0; }
+// trawler-cli: the command-line front end over the core, for scripting and for checking the
+// core end to end. Messages the desktop program shows in a box go to standard error as
+// "error: TEXT" or "warning: TEXT", one per line. Exit status: 0 when no error message was
+// shown, 1 when one was, 2 for wrong usage or a missing folder.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/output.h"
+#include "config/settings.h"
+#include "items/cab.h"
+#include "items/file.h"
+#include "items/texts.h"
+#include "platform/datetime.h"
+#include "platform/fs.h"
+#include "platform/seam.h"
+#include "stores/cache.h"
+
+namespace {
+constexpr int ExitUsage = 2;
+
+const char *Usage =
+    "usage: trawler-cli kind FOLDER\n"
+    "       trawler-cli list FOLDER [--kind N] [--set NAME=VALUE]... [--format tsv|json]\n"
+    "       trawler-cli tree FOLDER [--kind N]\n"
+    "       trawler-cli reindex FOLDER [--kind N]\n";
+
+class TCliMessages final : public TMessages {
+public:
+    bool ErrorShown = false;
+    void ErrorBox(const std::string &text) override {
+        ErrorShown = true;
+        std::cerr << "error: " << EscapeField(text) << '\n';
+    }
+    void WarningBox(const std::string &text) override {
+        std::cerr << "warning: " << EscapeField(text) << '\n';
+    }
+};
+
+struct TOptions {
+    std::string Command;
+    std::string Folder;
+    int Kind = 0;
+    bool Json = false;
+};
+
+[[noreturn]] void UsageError(const std::string &why) {
+    std::cerr << "trawler-cli: " << why << '\n' << Usage;
+    std::exit(ExitUsage);
+}
+
+TOptions ParseArguments(int argc, char **argv) {
+    TOptions options;
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                UsageError(arg + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "--kind") {
+            std::string v = value();
+            char *end = nullptr;
+            long k = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end != '\0' || k < 0 || k > 8)
+                UsageError("the kind must be a number from 0 to 8: " + v);
+            options.Kind = static_cast<int>(k);
+        } else if (arg == "--set") {
+            std::string v = value();
+            size_t eq = v.find('=');
+            if (eq == std::string::npos || !SetSettingByName(v.substr(0, eq), v.substr(eq + 1)))
+                UsageError("unknown setting or value: " + v);
+        } else if (arg == "--format") {
+            std::string v = value();
+            if (v != "json" && v != "tsv")
+                UsageError("unknown format: " + v);
+            options.Json = v == "json";
+        } else if (arg == "-h" || arg == "--help") {
+            std::cout << Usage;
+            std::exit(0);
+        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+            UsageError("unknown option: " + arg);
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 2)
+        UsageError("a command and one folder are needed");
+    options.Command = positional[0];
+    options.Folder = positional[1];
+    if (options.Command != "kind" && options.Command != "list" && options.Command != "tree" &&
+        options.Command != "reindex")
+        UsageError("unknown command: " + options.Command);
+    return options;
+}
+
+std::string DateField(double dateTime) {
+    if (dateTime == 0)
+        return {};
+    TDateFields f = DecodeDateTime(dateTime);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", f.Year, f.Month, f.Day,
+                  f.Hour, f.Minute, f.Second);
+    return text;
+}
+
+void PrintList(const TCabinet &cabinet, bool json) {
+    std::string out;
+    if (json)
+        out += "[";
+    else
+        out += "url\tsize\tmodified\taccessed\tcontent_type\tcache_file\troot_page\tlocal_path\n";
+    bool first = true;
+    ForEachDescendant(cabinet, [&](const TTree &item) {
+        if (!item.IsFile())
+            return;
+        const auto &file = static_cast<const TFile &>(item);
+        if (json) {
+            out += first ? "\n  {" : ",\n  {";
+            out += "\"url\": " + JsonString(file.GetURL());
+            out += ", \"size\": " + std::to_string(file.Size);
+            out += ", \"modified\": " + JsonString(DateField(file.Modified));
+            out += ", \"accessed\": " + JsonString(DateField(file.Accessed));
+            out += ", \"content_type\": " + JsonString(file.ContentType);
+            out += ", \"cache_file\": " + JsonString(file.CacheFile);
+            out += ", \"root_page\": " + std::to_string(file.RootPage ? 1 : 0);
+            out += ", \"local_path\": " + JsonString(file.GetLocalPath()) + "}";
+        } else {
+            out += EscapeField(file.GetURL()) + '\t' + std::to_string(file.Size) + '\t' +
+                   DateField(file.Modified) + '\t' + DateField(file.Accessed) + '\t' +
+                   EscapeField(file.ContentType) + '\t' + EscapeField(file.CacheFile) + '\t' +
+                   (file.RootPage ? "1" : "0") + '\t' + EscapeField(file.GetLocalPath()) + '\n';
+        }
+        first = false;
+        if (out.size() > (1 << 20)) {
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            out.clear();
+        }
+    });
+    if (json)
+        out += first ? "]\n" : "\n]\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+void PrintTree(const TCabinet &cabinet) {
+    std::string out = EscapeField(cabinet.Name()) + "/\n";
+    struct Frame {
+        const TTree *folder;
+        size_t next;
+    };
+    std::vector<Frame> stack{{&cabinet, 0}};
+    while (!stack.empty()) {
+        Frame &top = stack.back();
+        if (top.next >= top.folder->ChildCount()) {
+            stack.pop_back();
+            continue;
+        }
+        const TTree *child = top.folder->Children()[top.next++].get();
+        out.append(2 * stack.size(), ' ');
+        out += EscapeField(child->Name());
+        if (!child->IsFile()) {
+            out += '/';
+            stack.push_back({child, 0});
+        }
+        out += '\n';
+        if (out.size() > (1 << 20)) {
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            out.clear();
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+} // namespace
+
+int main(int argc, char **argv) {
+    TOptions options = ParseArguments(argc, argv);
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::absolute(options.Folder, ec).lexically_normal();
+    if (ec || !fs::FolderExists(folder.string()))
+        UsageError("no such folder: " + options.Folder);
+
+    ResetTimeZoneBias();
+    TCliMessages messages;
+    seam::SetMessages(&messages);
+
+    TCabinetRoot root;
+    std::string name = folder.filename().string();
+    if (name.empty())
+        name = folder.parent_path().filename().string();
+    TCabinet *cabinet = root.AddCabinet(static_cast<uint8_t>(options.Kind), folder.string(), name);
+    cabinet->MakeTemporary();
+
+    if (options.Command == "kind") {
+        DetectCabinetKind(*cabinet);
+        std::cout << static_cast<int>(cabinet->Kind) << '\t' << KindName(cabinet->Kind) << '\n';
+    } else {
+        LoadCabinet(*cabinet);
+        if (options.Command == "list")
+            PrintList(*cabinet, options.Json);
+        else if (options.Command == "tree")
+            PrintTree(*cabinet);
+        else
+            UpdateCabinetIndex(*cabinet);
+    }
+    std::fflush(stdout);
+    seam::SetMessages(nullptr);
+    return messages.ErrorShown ? 1 : 0;
+}

@@ -247,6 +247,8 @@ std::vector<TFolderEntry> ListFolder(const std::string &folder) {
             entry.IsFolder = S_ISDIR(st.st_mode);
             entry.Size = st.st_size;
             entry.Modified = st.st_mtim.tv_sec;
+            entry.Device = st.st_dev;
+            entry.Inode = st.st_ino;
         }
         entries.push_back(std::move(entry));
     }

@@ -39,6 +39,8 @@ struct TFolderEntry {
     bool IsFolder = false;
     int64_t Size = 0;
     int64_t Modified = 0; // Unix seconds
+    uint64_t Device = 0;  // with Inode: the identity of what the entry names
+    uint64_t Inode = 0;
 };
 // Every entry of a folder except "." and "..", hidden ones included, in the order the file
 // system returns them. Empty when the folder cannot be read.

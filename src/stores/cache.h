@@ -1,0 +1,57 @@
+#pragma once
+// Loading cabinets: recognising the store kind, handing the store to its reader, writing
+// back the index of the kinds whose index the program keeps, and what all readers share.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "items/cab.h"
+#include "items/file.h"
+
+// Marker files, in the order they are probed, and the kind each one names.
+struct TStoreMarker {
+    const char *FileName;
+    uint8_t Kind;
+};
+inline constexpr TStoreMarker StoreMarkers[] = {
+    {"fat", KindNetscape1},       {"fat.db", KindNetscape2}, {"index.dat", KindMsie4},
+    {"DESKTOP.INI", KindMsie3},   {"iexplore.cif", KindMsie2}, {"trfat.db", KindMirrorLog},
+    {"Cache.db", KindTapline},
+};
+
+// The status text shown while a cabinet of the kind is read ("" for unknown kinds).
+std::string LoadingText(uint8_t kind);
+
+// When the cabinet's kind is 0, sets it from the marker files of its folder (kind 1 when
+// there are none); otherwise does nothing.
+void DetectCabinetKind(TCabinet &cabinet);
+// Recognises the kind if needed, reads the store into the cabinet's subtree and settles
+// IndexRead and Deletable. Errors are shown through the desktop seam, never thrown.
+void LoadCabinet(TCabinet &cabinet);
+// Writes the index of a mirror-log or Tapline cabinet from its subtree; nothing for other
+// kinds, nor for a cabinet whose index was not read completely (writing it would destroy
+// the entries the tree does not hold).
+void UpdateCabinetIndex(TCabinet &cabinet);
+// One cabinet's refresh: index written back, found flags cleared, store read again, items
+// that were not met destroyed. Items still present keep their identity and data.
+void RefreshCabinet(TCabinet &cabinet);
+
+// Files one store entry below parent as a chain of folders ending in a file; sets
+// data.RootPage. Returns the file item (the existing one when the address was filed before).
+TFile *AddURL(TTree &parent, const std::string &url, TFileData &data);
+
+// The error box for an index file that cannot be read.
+void ShowCacheReadError(const std::string &path);
+
+// A 64-bit Windows file time to a local date-time in 2-second steps; 0 when it has no DOS
+// form (0, before 1980, after 2107).
+double FileTimeToDateTime(uint64_t fileTime);
+
+// The content type named in a block of stored HTTP response headers (up to its first NUL):
+// lower case, parameters kept; empty when there is none.
+std::string GetContentType(std::string_view headers);
+
+// A store reader: the cabinet and the index file (or the cabinet folder).
+using TStoreReader = void (*)(TCabinet &cabinet, const std::string &path);
+// Installs the reader of a kind (the binary stores come with their own modules).
+void SetStoreReader(uint8_t kind, TStoreReader reader);

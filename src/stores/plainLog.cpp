@@ -1,0 +1,42 @@
+#include "stores/plainLog.h"
+
+#include <climits>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "items/file.h"
+#include "platform/datetime.h"
+#include "platform/fs.h"
+
+void ReadPlainLog(TCabinet &cabinet, const std::string &folder) {
+    if (!fs::FolderExists(folder))
+        fs::CreateFolder(folder);
+    ScanLogFolder(cabinet, folder);
+}
+
+void ScanLogFolder(TTree &parent, const std::string &folder) {
+    std::set<std::pair<uint64_t, uint64_t>> visited;
+    std::vector<std::pair<TTree *, std::string>> pending{{&parent, fs::WithTrailingSlash(folder)}};
+    while (!pending.empty()) {
+        auto [item, path] = std::move(pending.back());
+        pending.pop_back();
+        std::vector<std::pair<TTree *, std::string>> subfolders;
+        for (const fs::TFolderEntry &entry : fs::ListFolder(path)) {
+            if (entry.IsFolder) {
+                // A link back to a folder already scanned would otherwise never end.
+                if (!visited.insert({entry.Device, entry.Inode}).second)
+                    continue;
+                subfolders.emplace_back(FindOrAddDir(*item, entry.Name), path + entry.Name + "/");
+            } else {
+                TFileData data;
+                data.Size = entry.Size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(entry.Size);
+                data.Modified = UtcSecondsToDosDateTime(entry.Modified);
+                FindOrAddFile(*item, entry.Name, data);
+            }
+        }
+        // Depth first, in the order the folder listed them.
+        for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
+            pending.push_back(std::move(*it));
+    }
+}
