@@ -7,7 +7,6 @@ cmake --preset release >/dev/null
 cmake --build --preset release --target trawler-cli
 cli=build/release/trawler-cli
 for folder in samples/*/; do
-    [ -f "$folder/README.md" ] && [ "$(ls "$folder" | wc -l)" -eq 1 ] && continue
     echo "=== $folder ($("$cli" kind "$folder"))"
     "$cli" tree "$folder"
     "$cli" list "$folder"

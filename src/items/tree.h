@@ -15,6 +15,7 @@
 
 class TTree;
 class TCabinet;
+std::string SafeLocalName(const std::string &name);
 class TCabinetRoot;
 class TChildren;
 
@@ -82,6 +83,10 @@ public:
     int64_t GetFolderCount() const;
     virtual int64_t GetFileCount() const;
     virtual TTree *CopyTo(TTree &target);
+
+    // For items filed from a folder listing: the name on disk is the local name as it
+    // stands (it is valid on this system even where the name mapping would change it).
+    void KeepDiskName(const std::string &diskName) { SetNames(name, SafeLocalName(diskName)); }
 
     // Destroys one child with its subtree.
     void DestroyChild(TTree *child);

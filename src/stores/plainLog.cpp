@@ -27,12 +27,17 @@ void ScanLogFolder(TTree &parent, const std::string &folder) {
                 // A link back to a folder already scanned would otherwise never end.
                 if (!visited.insert({entry.Device, entry.Inode}).second)
                     continue;
-                subfolders.emplace_back(FindOrAddDir(*item, entry.Name), path + entry.Name + "/");
+                TDir *dir = FindOrAddDir(*item, entry.Name);
+                if (dir->LocalName() != entry.Name)
+                    dir->KeepDiskName(entry.Name);
+                subfolders.emplace_back(dir, path + entry.Name + "/");
             } else {
                 TFileData data;
                 data.Size = entry.Size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(entry.Size);
                 data.Modified = UtcSecondsToDosDateTime(entry.Modified);
-                FindOrAddFile(*item, entry.Name, data);
+                TFile *file = FindOrAddFile(*item, entry.Name, data);
+                if (file->LocalName() != entry.Name)
+                    file->KeepDiskName(entry.Name);
             }
         }
         // Depth first, in the order the folder listed them.

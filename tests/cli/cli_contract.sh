@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# trawler-cli end to end: output format, exit status, messages, reindex, and the demo samples.
+set -u
+cli=$1
+source_dir=$2
+export TZ=Asia/Tokyo
+fails=0
+pass=0
+check() { # name expected actual
+    if [ "$2" == "$3" ]; then
+        pass=$((pass + 1))
+    else
+        fails=$((fails + 1))
+        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
+    fi
+}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The command line must never touch the user's settings.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+mkdir -p "$HOME"
+
+# A mirror log with two entries, one a root page.
+mkdir -p "$work/mirror/http=h/a"
+printf 'MCOM-Cache-file-allocation-table-format-1\r\n0\t852076800\t0\thttp=h/a/b.html\thttp://h/a/b.html\ttext/html\t\t12\t\t\t\r\n0\t852076800\t852076900\thttp=h/RootPage.html\thttp://h/\ttext/html\t\t5\t\t\t\r\n' >"$work/mirror/trfat.db"
+
+check "kind of a mirror log" "$(printf '2\tミラーログ')" "$("$cli" kind "$work/mirror")"
+out=$("$cli" list "$work/mirror"); rc=$?
+check "list exit status" 0 "$rc"
+expected=$(printf 'url\tsize\tmodified\taccessed\tcontent_type\tcache_file\troot_page\tlocal_path\nhttp://h/a/b.html\t12\t1997-01-01 09:00:00\t1970-01-01 09:00:00\ttext/html\thttp=h/a/b.html\t0\t%s\nhttp://h/\t5\t1997-01-01 09:00:00\t1997-01-01 09:01:40\ttext/html\thttp=h/RootPage.html\t1\t%s' \
+    "$work/mirror/http=h/a/b.html" "$work/mirror/http=h/RootPage.html")
+check "list of a mirror log" "$expected" "$out"
+check "tree of a mirror log" "$(printf 'mirror/\n  http://h/\n    a/\n      b.html\n    RootPage.html')" "$("$cli" tree "$work/mirror")"
+
+# reindex writes the index back and keeps the previous one as the backup.
+cp "$work/mirror/trfat.db" "$work/before.db"
+"$cli" reindex "$work/mirror"; rc=$?
+check "reindex exit status" 0 "$rc"
+check "reindex keeps the previous index as trfat.bak" "" "$(cmp "$work/before.db" "$work/mirror/trfat.bak" 2>&1)"
+check "reindexed mirror lists the same entries" "$(printf '%s\n' "$out" | sort)" "$("$cli" list "$work/mirror" | sort)"
+
+# A broken index: the error goes to standard error with the exact text, exit status 1.
+mkdir -p "$work/broken"
+printf 'MCOM-Cache-file-allocation-table-format-1\r\n0\tnope\t0\tx\thttp://h/x\t\t\t1\t\t\t\r\n' >"$work/broken/trfat.db"
+err=$("$cli" list "$work/broken" 2>&1 >/dev/null); rc=$?
+check "read error exit status" 1 "$rc"
+check "read error message" "error: ファイル内のキャッシュデータが読めません。\\r\\nFile : $work/broken/trfat.db" "$err"
+# ... and the broken index is not written back by reindex.
+cp "$work/broken/trfat.db" "$work/broken.orig"
+"$cli" reindex "$work/broken" 2>/dev/null
+check "a broken index is never rewritten" "" "$(cmp "$work/broken.orig" "$work/broken/trfat.db" 2>&1)"
+
+# Usage errors and missing folders: exit status 2.
+"$cli" list "$work/missing" 2>/dev/null; check "missing folder" 2 "$?"
+"$cli" frobnicate "$work/mirror" 2>/dev/null; check "unknown command" 2 "$?"
+"$cli" list "$work/mirror" --kind 9 2>/dev/null; check "kind out of range" 2 "$?"
+"$cli" list "$work/mirror" --set NoSuchSetting=1 2>/dev/null; check "unknown setting" 2 "$?"
+
+# A field with a tab or backslash is escaped; a plain-log kind forced with --kind.
+mkdir -p "$work/plain/http=h"
+printf 'x' >"$work/plain/http=h/a\\b"
+check "escaped url" 'http=h/a\\b' "$("$cli" list "$work/plain" --kind 1 | tail -n 1 | cut -f1)"
+
+# JSON output is one array with one object per file.
+json=$("$cli" list "$work/mirror" --format json)
+check "json records" 2 "$(printf '%s\n' "$json" | grep -c '"url"')"
+
+# The settings file was never created.
+check "no settings written" "" "$(find "$HOME" -type f)"
+
+# Every demo cabinet lists without an error message.
+for folder in "$source_dir"/samples/*/; do
+    [ -d "$folder" ] || continue
+    err=$("$cli" list "$folder" 2>&1 >/dev/null); rc=$?
+    check "demo $(basename "$folder") lists cleanly" "0:" "$rc:$err"
+    lines=$("$cli" list "$folder" | wc -l)
+    [ "$lines" -gt 1 ] || check "demo $(basename "$folder") has files" "more than a header" "$lines lines"
+done
+
+echo "$pass passed, $fails failed"
+[ "$fails" -eq 0 ]
