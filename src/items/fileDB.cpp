@@ -1,11 +1,29 @@
 #include "items/fileDB.h"
 
+#include <iterator>
+
 #include "items/tree.h"
 #include "platform/fs.h"
 #include "platform/seam.h"
 
 namespace {
 const char *const UnknownTypeName = "不明";
+
+constexpr const char *BuiltInImages[] = {
+    "trawler-unknown", "trawler-cabinet",     "trawler-cabinet-open",
+    "trawler-folder",  "trawler-folder-open",
+};
+
+constexpr const char *StateImages[] = {
+    "",
+    "trawler-state-accessed-since-end",
+    "trawler-state-accessed-last-run",
+    "trawler-state-found",
+    "trawler-state-missing",
+    "trawler-state-plain-log",
+    "trawler-state-cache",
+    "trawler-state-mirror",
+};
 
 // Cuts after `limit` characters. UTF-8 continuation bytes do not count as characters, so a
 // sequence is never split; text that is not UTF-8 is cut at about the same length.
@@ -33,17 +51,8 @@ std::string FileExtension(const std::string &path) {
 }
 
 TFileDb::TFileDb()
-    : Small {"trawler-unknown", "trawler-cabinet", "trawler-cabinet-open", "trawler-folder",
-             "trawler-folder-open"},
-      Large(Small),
-      State {"",
-             "trawler-state-accessed-since-end",
-             "trawler-state-accessed-last-run",
-             "trawler-state-found",
-             "trawler-state-missing",
-             "trawler-state-plain-log",
-             "trawler-state-cache",
-             "trawler-state-mirror"} {}
+    : Small(std::begin(BuiltInImages), std::end(BuiltInImages)), Large(Small),
+      State(std::begin(StateImages), std::end(StateImages)) {}
 
 const TFileDbElem *TFileDb::EntryFor(const std::string &path) {
     if (!fs::FileExists(path))

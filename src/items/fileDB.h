@@ -4,7 +4,12 @@
 //
 // The image lists hold icon names, not pictures; the GUI maps each name to a picture.
 // `Small` and `Large` start with the built-in images and grow together, one icon per new
-// file type, so an index means the same type in both lists.
+// file type, so an index means the same type in both lists. The built-in images are named
+// "trawler-unknown", "trawler-cabinet", "trawler-cabinet-open", "trawler-folder" and
+// "trawler-folder-open"; the state images "" (no picture), "trawler-state-accessed-since-end",
+// "trawler-state-accessed-last-run", "trawler-state-found", "trawler-state-missing",
+// "trawler-state-plain-log", "trawler-state-cache" and "trawler-state-mirror". Icons added for
+// file types carry the desktop's icon-theme names.
 #include <cstddef>
 #include <string>
 #include <vector>

@@ -7,9 +7,13 @@
 #include "items/fileDB.h"
 
 namespace {
-int Sign(int value) { return (value > 0) - (value < 0); }
+int Sign(int value) {
+    return (value > 0) - (value < 0);
+}
 
-int Collate(std::string_view a, std::string_view b) { return Sign(a.compare(b)); }
+int Collate(std::string_view a, std::string_view b) {
+    return Sign(a.compare(b));
+}
 
 // A total order over doubles: a time that is not a number sorts before every other and
 // equal to its kind, so a damaged date never leaves the sort without a consistent order.
@@ -28,7 +32,9 @@ int FilesLast(const TTree &a, const TTree &b) {
     return a.IsFile() ? 1 : -1;
 }
 
-const TFile &AsFile(const TTree &item) { return static_cast<const TFile &>(item); }
+const TFile &AsFile(const TTree &item) {
+    return static_cast<const TFile &>(item);
+}
 
 // The common frame of the list orders of columns 1 to 4: folders by Name, a file against a
 // folder by kind, two files by the given order.
@@ -102,7 +108,7 @@ std::optional<TSortChoice> TColumnSort::Click(int column) {
     if (column < 0 || column >= ColumnCount)
         return std::nullopt;
     int &direction = directions[static_cast<size_t>(column)];
-    TSortChoice choice {column, direction};
+    TSortChoice choice{column, direction};
     direction = -direction;
     return choice;
 }

@@ -64,5 +64,5 @@ public:
     int Current(int column) const;
 
 private:
-    std::array<int, ColumnCount> directions {1, 1, 1, 1, 1};
+    std::array<int, ColumnCount> directions{1, 1, 1, 1, 1};
 };

@@ -12,7 +12,8 @@ double UnixToDateTime(int32_t seconds) {
 int32_t DateTimeToUnix(double time) {
     if (time == 0 || std::isnan(time))
         return 0;
-    const double milliseconds = std::round((time + TimeZoneBias() - UnixEpochDateTime) * 86400000.0);
+    const double milliseconds =
+        std::round((time + TimeZoneBias() - UnixEpochDateTime) * 86400000.0);
     const double seconds = std::trunc(milliseconds / 1000.0);
     if (seconds <= std::numeric_limits<int32_t>::min())
         return std::numeric_limits<int32_t>::min();
