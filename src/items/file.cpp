@@ -135,6 +135,9 @@ TTree *TDir::CopyTo(TTree &target) {
         return made;
     };
     TTree *result = copyFolder(*this, target);
+    // A file of the same name blocks the folder; a file never gets children.
+    if (result->IsFile())
+        return result;
     // Children last first, depth first, with references that stay safe if the event-loop
     // turns inside a copy let the user change the tree.
     struct Frame {
