@@ -492,4 +492,41 @@ TEST_F(FatIndexTest, ReadSettlesIndexComplete) {
     EXPECT_TRUE(cabinet->IndexComplete);
 }
 
+struct TSampleCase {
+    const char *name;
+    const char *folder;
+    const char *index;
+    uint8_t kind;
+};
+
+class FatIndexSampleTest : public ::testing::TestWithParam<TSampleCase> {};
+
+// The demo stores: every entry is read and names a file that is there, of the stored size.
+TEST_P(FatIndexSampleTest, DemoStoreReadsWhole) {
+    const TSampleCase &c = GetParam();
+    TFakeDesktop desktop;
+    TCabinetRoot root;
+    std::string folder = std::string(TRAWLER_SOURCE_DIR) + "/samples/" + c.folder + "/";
+    TCabinet *cabinet = root.AddCabinet(c.kind, folder, c.name);
+    EXPECT_TRUE(ReadFatIndex(*cabinet, folder + c.index));
+    EXPECT_TRUE(desktop.Shown.empty());
+    EXPECT_EQ(cabinet->GetFileCount(), 7);
+    ForEachDescendant(*cabinet, [&](const TTree &item) {
+        if (!item.IsFile())
+            return;
+        const auto &file = static_cast<const TFile &>(item);
+        std::string data;
+        EXPECT_TRUE(fs::ReadWholeFile(file.GetLocalPath(), data)) << file.GetLocalPath();
+        EXPECT_EQ(data.size(), static_cast<size_t>(file.Size)) << file.GetLocalPath();
+        EXPECT_EQ(file.GetURL(), file.URL);
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, FatIndexSampleTest,
+    ::testing::Values(TSampleCase{"MirrorLog", "mirror-log", "trfat.db", KindMirrorLog},
+                      TSampleCase{"Netscape1", "netscape1", "fat", KindNetscape1},
+                      TSampleCase{"Tapline", "tapline", "Cache.db", KindTapline}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 } // namespace

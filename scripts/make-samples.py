@@ -1,0 +1,362 @@
+#!/usr/bin/env python3
+"""Writes the demo stores under samples/.
+
+The demo data is a tiny fictional 1997 web site of our own, the "Kestrel Valley Birding
+Club" at http://www.kestrel-valley.example/ with a second server
+http://photos.kestrel-valley.example/. Every run writes the same bytes: fixed times, fixed
+names, line ends exactly as each store keeps them.
+
+Each store kind has one function make_<kind>(folder); add new kinds to KINDS.
+
+    scripts/make-samples.py [--out FOLDER] [KIND ...]
+"""
+
+import argparse
+import os
+import shutil
+import struct
+import sys
+from dataclasses import dataclass
+
+INDEX_SIGNATURE = b"MCOM-Cache-file-allocation-table-format-1"
+CRLF = b"\r\n"
+
+
+# ---- the site ------------------------------------------------------------------------------
+
+
+@dataclass
+class Page:
+    url: str  # the whole address
+    body: bytes
+    content_type: str
+    modified: int  # Unix seconds, UTC
+    accessed: int
+
+
+def gif(width, height, palette, rows):
+    """A GIF89a image. palette: four (r, g, b); rows: strings of "0".."3", one per line.
+
+    The pixel codes are written literally with a clear code after every second one, so the
+    code table never grows past the first added entry and the code width stays 3 bits.
+    """
+    assert len(palette) == 4 and len(rows) == height
+    pixels = [int(ch) for row in rows for ch in row]
+    assert len(pixels) == width * height
+    min_code_size = 2
+    clear, end = 4, 5
+    codes = []
+    for i in range(0, len(pixels), 2):
+        codes.append(clear)
+        codes.extend(pixels[i : i + 2])
+    codes.append(end)
+    data = bytearray()
+    bits = nbits = 0
+    for code in codes:
+        bits |= code << nbits
+        nbits += 3
+        while nbits >= 8:
+            data.append(bits & 0xFF)
+            bits >>= 8
+            nbits -= 8
+    if nbits:
+        data.append(bits & 0xFF)
+    out = bytearray(b"GIF89a")
+    # Global colour table of 4 entries (size field 1), 8 bits per primary colour.
+    out += struct.pack("<HHBBB", width, height, 0xF1, 0, 0)
+    for r, g, b in palette:
+        out += bytes((r, g, b))
+    out += struct.pack("<BHHHHB", 0x2C, 0, 0, width, height, 0)
+    out.append(min_code_size)
+    for i in range(0, len(data), 255):
+        chunk = data[i : i + 255]
+        out.append(len(chunk))
+        out += chunk
+    out.append(0)
+    out.append(0x3B)
+    return bytes(out)
+
+
+LOGO_ROWS = [
+    "0000000000000000",
+    "0000000000000000",
+    "0000000001100000",
+    "0000000011310000",
+    "0000000111110000",
+    "1100001111100000",
+    "0111111111100000",
+    "0011111111000000",
+    "0001111112000000",
+    "0000111122200000",
+    "0000002000200000",
+    "0000002000200000",
+    "0000022000220000",
+    "0000000000000000",
+    "2222222222222222",
+    "0000000000000000",
+]
+
+KESTREL_ROWS = [
+    "000000000000000000000000",
+    "000000000000000000000000",
+    "000000000000000011000000",
+    "000000000000000113100000",
+    "000000000000001111200000",
+    "111000000000011111000000",
+    "011111100001111110000000",
+    "001111111111111110000000",
+    "000111111111111100000000",
+    "000001111111111000000000",
+    "000000000111110000000000",
+    "000000000020200000000000",
+    "000000000020200000000000",
+    "333333333333333333333333",
+    "333333333333333333333333",
+    "000000000000000000000000",
+]
+
+
+def html(title, body_lines):
+    """A page as a 1997 editor on Windows saved it: CR LF line ends."""
+    lines = [
+        "<HTML>",
+        "<HEAD>",
+        "<TITLE>%s</TITLE>" % title,
+        "</HEAD>",
+        '<BODY BGCOLOR="#FFFFF0" TEXT="#203020" LINK="#805020">',
+    ]
+    lines += body_lines
+    lines += ["</BODY>", "</HTML>", ""]
+    return "\r\n".join(lines).encode("ascii")
+
+
+WWW = "http://www.kestrel-valley.example/"
+PHOTOS = "http://photos.kestrel-valley.example/"
+
+# 1997-05-02 09:00 UTC and onwards; every file has its own fixed times.
+T0 = 862563600
+DAY = 86400
+
+
+def site():
+    """The pages and images of the demo site, in a fixed order."""
+    home = html(
+        "Kestrel Valley Birding Club",
+        [
+            '<CENTER><IMG SRC="images/logo.gif" WIDTH=16 HEIGHT=16 ALT="logo">',
+            "<H1>Kestrel Valley Birding Club</H1></CENTER>",
+            "<P>Welcome! We are a small club of bird watchers in the Kestrel Valley.",
+            "We meet every second Saturday at the old mill bridge.</P>",
+            "<UL>",
+            '<LI><A HREF="events.html">Events for 1997</A>',
+            '<LI><A HREF="members/roster.html">Member roster</A>',
+            '<LI><A HREF="gallery.html">Photo gallery</A>',
+            "</UL>",
+            "<HR><ADDRESS>Last updated May 1997</ADDRESS>",
+        ],
+    )
+    events = html(
+        "Events for 1997",
+        [
+            "<H2>Events for 1997</H2>",
+            "<TABLE BORDER=1>",
+            "<TR><TH>Date</TH><TH>Walk</TH></TR>",
+            "<TR><TD>May 10</TD><TD>Dawn chorus at the mill bridge</TD></TR>",
+            "<TR><TD>June 14</TD><TD>Herons of the lower marsh</TD></TR>",
+            "<TR><TD>July 12</TD><TD>Kestrel count on Ridge Hill</TD></TR>",
+            "</TABLE>",
+            '<P><A HREF="gallery.html">Photos of past walks</A> |',
+            '<A HREF="./">Home</A></P>',
+        ],
+    )
+    roster = html(
+        "Member roster",
+        [
+            "<H2>Member roster</H2>",
+            "<PRE>",
+            "A. Marsh      secretary",
+            "B. Fieldfare  walks",
+            "C. Wren       newsletter",
+            "</PRE>",
+            '<P><A HREF="../events.html">Events</A> |',
+            '<A HREF="../">Home</A></P>',
+        ],
+    )
+    gallery = html(
+        "Photo gallery",
+        [
+            "<H2>Photo gallery</H2>",
+            '<P><IMG SRC="%s1997/kestrel.gif" WIDTH=24 HEIGHT=16 ALT="kestrel">' % PHOTOS,
+            "A kestrel hovering over Ridge Hill.</P>",
+            '<P>More pictures on our <A HREF="%s1997/spring.html">photo server</A>.</P>'
+            % PHOTOS,
+            '<P><A HREF="./">Home</A></P>',
+        ],
+    )
+    spring = html(
+        "Spring 1997",
+        [
+            "<H2>Spring 1997</H2>",
+            '<P><IMG SRC="kestrel.gif" WIDTH=24 HEIGHT=16 ALT="kestrel"></P>',
+            "<P>Taken on the May 10 walk.</P>",
+            '<P><A HREF="%sgallery.html">Back to the gallery</A></P>' % WWW,
+        ],
+    )
+    logo = gif(16, 16, [(255, 255, 240), (140, 80, 40), (90, 120, 60), (0, 0, 0)], LOGO_ROWS)
+    kestrel = gif(
+        24, 16, [(200, 220, 255), (160, 90, 40), (240, 200, 60), (60, 120, 50)], KESTREL_ROWS
+    )
+    return [
+        Page(WWW, home, "text/html", T0, T0 + 9 * DAY + 3600),
+        Page(WWW + "events.html", events, "text/html", T0 + 600, T0 + 9 * DAY + 3660),
+        Page(WWW + "members/roster.html", roster, "text/html", T0 - 20 * DAY, T0 + 9 * DAY + 3720),
+        Page(WWW + "gallery.html", gallery, "text/html", T0 + 8 * DAY, T0 + 9 * DAY + 3780),
+        Page(WWW + "images/logo.gif", logo, "image/gif", T0 - 90 * DAY, T0 + 9 * DAY + 3601),
+        Page(PHOTOS + "1997/spring.html", spring, "text/html", T0 + 8 * DAY + 7200,
+             T0 + 9 * DAY + 3840),
+        Page(PHOTOS + "1997/kestrel.gif", kestrel, "image/gif", T0 + 8 * DAY + 7000,
+             T0 + 9 * DAY + 3781),
+    ]
+
+
+# ---- names ---------------------------------------------------------------------------------
+
+
+def server_file_name(name):
+    if "://" in name:
+        scheme, rest = name.split("://", 1)
+        name = scheme + "=" + rest
+    return name.replace(":", "$")
+
+
+def valid_file_name(name):
+    return "".join("-" if ch in '"*/:<>?\\|' else ch for ch in name)
+
+
+def link_path(url):
+    """The "/"-joined names on disk below the store folder of the item filed for url."""
+    scheme, rest = url.split("://", 1)
+    parts = rest.split("/")
+    server = valid_file_name(server_file_name(scheme + "://" + parts[0]))
+    names = [valid_file_name(p) for p in parts[1:] if p]
+    if url.endswith("/"):
+        names.append("RootPage.html")
+    return "/".join([server] + names)
+
+
+# ---- writing -------------------------------------------------------------------------------
+
+
+def write_file(path, data, mtime=None):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+    if mtime is not None:
+        os.utime(path, (mtime, mtime))
+
+
+def index_line(page, cache_file):
+    """One entry of the text index, laid out as the program writes it."""
+    fields = [
+        b"0",
+        b"%d" % page.modified,
+        b"%d" % page.accessed,
+        cache_file.encode("ascii"),
+        page.url.encode("ascii"),
+        page.content_type.encode("ascii"),
+        b"",
+        b"%d" % len(page.body),
+        b"",
+        b"",
+        b"",
+    ]
+    return b"\t".join(fields) + CRLF
+
+
+def write_index(path, lines, mtime):
+    write_file(path, INDEX_SIGNATURE + CRLF + b"".join(lines), mtime)
+
+
+def shifted(pages, seconds):
+    """The same pages seen at another visit."""
+    return [
+        Page(p.url, p.body, p.content_type, p.modified, p.accessed + seconds) for p in pages
+    ]
+
+
+# ---- the store kinds -----------------------------------------------------------------------
+
+
+def make_plain_log(folder):
+    """A plain log: server folders, then directories, files under their names."""
+    for page in site():
+        write_file(os.path.join(folder, link_path(page.url)), page.body, page.modified)
+
+
+def make_mirror_log(folder):
+    """A mirror log: the plain-log layout plus its index "trfat.db"."""
+    pages = site()
+    for page in pages:
+        write_file(os.path.join(folder, link_path(page.url)), page.body, page.modified)
+    last = max(p.accessed for p in pages)
+    write_index(
+        os.path.join(folder, "trfat.db"),
+        [index_line(p, link_path(p.url)) for p in pages],
+        last,
+    )
+
+
+def make_netscape1(folder):
+    """A Netscape Navigator 1.x cache: the index "fat" and cached files under short names.
+    Field 3 holds the full Windows path of each cached file."""
+    pages = shifted(site(), 2 * DAY)
+    lines = []
+    for number, page in enumerate(pages):
+        extension = ".gif" if page.content_type == "image/gif" else ".html"
+        name = "M0A1B2%02X%s" % (0xC3 + number, extension)
+        write_file(os.path.join(folder, name), page.body, page.accessed)
+        lines.append(index_line(page, "C:\\NETSCAPE\\CACHE\\" + name))
+    write_index(os.path.join(folder, "fat"), lines, max(p.accessed for p in pages))
+
+
+def make_tapline(folder):
+    """A Tapline cache: the index "Cache.db" and the logged files in server folders."""
+    pages = shifted(site(), 5 * DAY)
+    for page in pages:
+        write_file(os.path.join(folder, link_path(page.url)), page.body, page.accessed)
+    write_index(
+        os.path.join(folder, "Cache.db"),
+        [index_line(p, link_path(p.url)) for p in pages],
+        max(p.accessed for p in pages),
+    )
+
+
+KINDS = {
+    "plain-log": make_plain_log,
+    "mirror-log": make_mirror_log,
+    "netscape1": make_netscape1,
+    "tapline": make_tapline,
+}
+
+
+def main(argv):
+    default_out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "samples")
+    parser = argparse.ArgumentParser(description="Writes the demo stores.")
+    parser.add_argument("--out", default=default_out, help="folder that receives the samples")
+    parser.add_argument("kinds", nargs="*", metavar="KIND",
+                        help="kinds to write (all when none): " + ", ".join(KINDS))
+    args = parser.parse_args(argv)
+    unknown = [k for k in args.kinds if k not in KINDS]
+    if unknown:
+        parser.error("unknown kind: " + ", ".join(unknown))
+    for kind in args.kinds or list(KINDS):
+        folder = os.path.join(os.path.normpath(args.out), kind)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        KINDS[kind](folder)
+        print("wrote", folder)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
