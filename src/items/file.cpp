@@ -126,6 +126,9 @@ void TDir::Remove() {
 }
 
 TTree *TDir::CopyTo(TTree &target) {
+    // A copy into the folder itself or below it would keep copying its own copy.
+    if (IsWithin(&target, this))
+        return nullptr;
     auto copyFolder = [](TDir &source, TTree &into) -> TTree * {
         if (TTree *existing = FindChildByLocalName(into, source.LocalName()))
             return existing;

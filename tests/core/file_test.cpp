@@ -608,6 +608,21 @@ TEST_F(CopyTest, AFolderIsNeverOverwrittenByAFile) {
     EXPECT_TRUE(engine.Questions.empty());
 }
 
+// The paste run refuses these before it copies; the items refuse them too, since the copy
+// would otherwise grow inside itself without end.
+TEST_F(CopyTest, AFolderIsNeverCopiedIntoItself) {
+    TCabinet *mirror = root.AddCabinet(KindMirrorLog, "", "m");
+    TDir *a = TDir::Create(*TDir::Create(*mirror, "http://h"), "a");
+    TDir *b = TDir::Create(*a, "b");
+    TFile::Create(*b, TFileData(), "f.html");
+    const size_t before = LiveItemCount();
+    EXPECT_EQ(a->CopyTo(*a), nullptr);
+    EXPECT_EQ(a->CopyTo(*b), nullptr);
+    EXPECT_EQ(LiveItemCount(), before);
+    EXPECT_TRUE(engine.Copies.empty());
+    EXPECT_NE(b->CopyTo(*a->Parent()), nullptr) << "a folder may go up to an ancestor";
+}
+
 TEST_F(CopyTest, DeepFolderChainIsCopiedWithBoundedStack) {
     constexpr int Depth = 3000;
     TTree *folderItem = dir;
