@@ -322,6 +322,27 @@ INSTANTIATE_TEST_SUITE_P(
                                 false, true, 1}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(FatIndexTest, EveryPrefixOfAValidIndexReadsItsWholeLinesQuietly) {
+    std::string text = Header;
+    for (int i = 0; i < 16; ++i)
+        text += Line(867000000 + i, -i, "C:\\cache\\m" + std::to_string(i),
+                     "http://h.example/d" + std::to_string(i % 3) + "/" + std::to_string(i),
+                     "text/html", i * 1000);
+    ASSERT_GT(text.size(), 1024u);
+    for (size_t n = 0; n <= 1024; ++n) {
+        desktop.Shown.clear();
+        TCabinet *fresh = root.AddCabinet(KindMirrorLog, folder.Path(), "prefix");
+        std::string prefix = text.substr(0, n);
+        ReadFatIndexImage(*fresh, prefix, "prefix");
+        size_t lineFeeds = static_cast<size_t>(std::count(prefix.begin(), prefix.end(), '\n'));
+        EXPECT_EQ(fresh->GetFileCount(), static_cast<int64_t>(lineFeeds > 0 ? lineFeeds - 1 : 0))
+            << n;
+        EXPECT_EQ(desktop.Shown.size(), n == 0 ? 1u : 0u) << n;
+        EXPECT_EQ(fresh->IndexComplete, n >= FatIndexSignature.size()) << n;
+        root.RemoveCabinet(fresh);
+    }
+}
+
 TEST_F(FatIndexTest, MissingFileIsAReadError) {
     EXPECT_FALSE(ReadFatIndex(*cabinet, folder.Path() + "none.db"));
     EXPECT_FALSE(cabinet->IndexComplete);
