@@ -24,7 +24,8 @@ void OpenOrThrow(TRegistry &registry, const std::string &key, bool canCreate) {
 // The stored kind is a byte; a number that does not fit one is left for recognition to
 // decide instead of being cut to whatever kind its low byte happens to name.
 uint8_t KindFromAttribute(int32_t attribute) {
-    return (attribute >= 0 && attribute <= 255) ? static_cast<uint8_t>(attribute) : uint8_t{KindUnknown};
+    return (attribute >= 0 && attribute <= 255) ? static_cast<uint8_t>(attribute)
+                                                : uint8_t{KindUnknown};
 }
 
 std::string UpperAscii(std::string text) {

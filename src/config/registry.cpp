@@ -15,7 +15,9 @@ namespace {
 constexpr const char *CurrentUserName = "HKEY_CURRENT_USER";
 constexpr const char *LocalMachineName = "HKEY_LOCAL_MACHINE";
 
-char FoldChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char FoldChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 std::string Fold(std::string_view s) {
     std::string out(s);
@@ -33,7 +35,9 @@ bool SameFolded(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
 
 // Items with a Name, in the order they were added, found without regard to ASCII case.
 // Small lists are scanned; past a few items a hash index answers, so a key with 100 000
@@ -156,7 +160,9 @@ std::string_view CanonicalHive(std::string_view name) {
     return name;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view TrimLeft(std::string_view s) {
     size_t i = 0;
@@ -222,17 +228,18 @@ bool ParseQuoted(std::string_view s, std::string &out, std::string_view &rest) {
     out.clear();
     size_t i = 1;
     while (i < s.size()) {
-        char c = s[i];
-        if (c == '\\' && i + 1 < s.size()) {
-            out.push_back(s[i + 1]);
-            i += 2;
-        } else if (c == '"') {
-            rest = s.substr(i + 1);
+        size_t special = s.find_first_of("\\\"", i);
+        if (special == std::string_view::npos)
+            return false;
+        out.append(s.substr(i, special - i));
+        if (s[special] == '"') {
+            rest = s.substr(special + 1);
             return true;
-        } else {
-            out.push_back(c);
-            ++i;
         }
+        if (special + 1 >= s.size())
+            return false;
+        out.push_back(s[special + 1]);
+        i = special + 2;
     }
     return false;
 }
@@ -413,10 +420,17 @@ private:
 
 void AppendQuoted(std::string &out, std::string_view s) {
     out.push_back('"');
-    for (char c : s) {
-        if (c == '\\' || c == '"')
+    size_t i = 0;
+    while (i < s.size()) {
+        size_t special = s.find_first_of("\\\"", i);
+        if (special == std::string_view::npos)
+            special = s.size();
+        out.append(s.substr(i, special - i));
+        if (special < s.size()) {
             out.push_back('\\');
-        out.push_back(c);
+            out.push_back(s[special]);
+        }
+        i = special + 1;
     }
     out.push_back('"');
 }
@@ -610,7 +624,9 @@ TRegKey *TRegistry::HiveRoot(THive which) const {
     return top->Sub(which == THive::CurrentUser ? CurrentUserName : LocalMachineName);
 }
 
-TRegKey *TRegistry::Current() const { return open ? open : HiveRoot(hive); }
+TRegKey *TRegistry::Current() const {
+    return open ? open : HiveRoot(hive);
+}
 
 TRegKey *TRegistry::Find(const std::string &key) const {
     TRegKey *at = (!key.empty() && key[0] == '\\') ? HiveRoot(hive) : Current();
@@ -629,7 +645,9 @@ void TRegistry::SetRootKey(THive which) {
     hive = which;
 }
 
-bool TRegistry::KeyExists(const std::string &key) const { return Find(key) != nullptr; }
+bool TRegistry::KeyExists(const std::string &key) const {
+    return Find(key) != nullptr;
+}
 
 bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
     TRegKey *at = (!key.empty() && key[0] == '\\') ? HiveRoot(hive) : Current();
@@ -697,7 +715,9 @@ int32_t TRegistry::ReadInteger(const std::string &name) const {
     return static_cast<int32_t>(FromLittleEndian32(d->Bytes));
 }
 
-bool TRegistry::ReadBool(const std::string &name) const { return ReadInteger(name) != 0; }
+bool TRegistry::ReadBool(const std::string &name) const {
+    return ReadInteger(name) != 0;
+}
 
 std::string TRegistry::ReadString(const std::string &name) const {
     std::optional<TRegData> d = ReadData(name);
@@ -787,7 +807,9 @@ std::vector<std::string> TRegistry::GetKeyNames() const {
     return names;
 }
 
-bool TRegistry::HasSubKeys() const { return !Current()->SubKeys.Items().empty(); }
+bool TRegistry::HasSubKeys() const {
+    return !Current()->SubKeys.Items().empty();
+}
 
 bool TRegistry::DeleteKey(const std::string &key) {
     TRegKey *doomed = Find(key);

@@ -4,7 +4,9 @@
 
 #include "platform/seam.h"
 
-TTools::~TTools() { Clear(); }
+TTools::~TTools() {
+    Clear();
+}
 
 TTool &TTools::Add(const std::string &name, const std::string &path) {
     auto tool = std::make_unique<TTool>(name, path, seam::Shell().ProgramIcon(path));
@@ -39,4 +41,6 @@ std::vector<TTool *> TTools::Tools() const {
     return tools;
 }
 
-size_t TTools::Count() const { return Tools().size(); }
+size_t TTools::Count() const {
+    return Tools().size();
+}

@@ -76,9 +76,10 @@ std::string ConfigSection(const std::vector<std::string> &skip = {},
 
 std::string CabinetSection(const std::string &key, const std::string &name, int kind,
                            const std::string &extra = "\"User\"=\"u\"\n\"Delete\"=dword:1\n") {
-    return "[HKEY_CURRENT_USER\\Software\\Kestrelware\\Trawler\\Cabinets\\" + key + "]\n\"Name\"=\"" +
-           name + "\"\n\"Path\"=\"/c/" + name + "\"\n\"Attribute\"=dword:" + std::to_string(kind) +
-           "\n\"Program\"=\"/usr/bin/b\"\n" + extra;
+    return "[HKEY_CURRENT_USER\\Software\\Kestrelware\\Trawler\\Cabinets\\" + key +
+           "]\n\"Name\"=\"" + name + "\"\n\"Path\"=\"/c/" + name +
+           "\"\n\"Attribute\"=dword:" + std::to_string(kind) + "\n\"Program\"=\"/usr/bin/b\"\n" +
+           extra;
 }
 
 std::string ToolSection(const std::string &key, const std::string &name) {
@@ -279,17 +280,15 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         TConfigFaultCase{"SplitMissing", {"Split"}, {}, true, 150, true},
         TConfigFaultCase{"SplitAsText", {}, {{"Split", "\"99\""}}, true, 150, true},
-        TConfigFaultCase{"WarningMissing",
-                         {"Warning"}, {{"Split", "dword:00000063"}}, true, 99, true},
-        TConfigFaultCase{"WarningAsBinary",
-                         {}, {{"Warning", "hex:00,00,00,00"}}, true, 1, true},
+        TConfigFaultCase{
+            "WarningMissing", {"Warning"}, {{"Split", "dword:00000063"}}, true, 99, true},
+        TConfigFaultCase{"WarningAsBinary", {}, {{"Warning", "hex:00,00,00,00"}}, true, 1, true},
         TConfigFaultCase{"OpBrowserMissing", {"OpBrowser"}, {}, false, 1, true},
         TConfigFaultCase{"ToolBarAsText", {}, {{"Tool Bar", "\"1\""}}, false, 1, true},
         TConfigFaultCase{"ExecAsDword", {}, {{"Exec", "dword:00000001"}}, false, 150, true},
         TConfigFaultCase{"TerminateShort", {}, {{"Terminate", "hex:00"}}, false, 150, true},
         TConfigFaultCase{"PlacementMissing", {"Max.Y"}, {}, false, 150, true},
-        TConfigFaultCase{"HtmlExtAsDword", {}, {{"Html File Ext.", "dword:1"}}, false, 150,
-                         true}),
+        TConfigFaultCase{"HtmlExtAsDword", {}, {{"Html File Ext.", "dword:1"}}, false, 150, true}),
     [](const testing::TestParamInfo<TConfigFaultCase> &info) { return info.param.Name; });
 
 TEST_F(Persist, AFailureKeepsWhatWasReadBefore) {
@@ -307,11 +306,11 @@ TEST_F(Persist, AFailureKeepsWhatWasReadBefore) {
 }
 
 TEST_F(Persist, CabinetsAreReadInEnumerationOrderWithTheirValues) {
-    registry.LoadText(ConfigSection() + CabinetSection("Cab10", "Ten", 2) +
-                      CabinetSection("Cab2", "Two", 4, "\"Delete\"=dword:00000001\n") +
-                      CabinetSection("anything", "Other", 0,
-                                     "\"User\"=dword:5\n\"Delete\"=dword:0\n") +
-                      CabinetSection("Cab3", "Huge", 300));
+    registry.LoadText(
+        ConfigSection() + CabinetSection("Cab10", "Ten", 2) +
+        CabinetSection("Cab2", "Two", 4, "\"Delete\"=dword:00000001\n") +
+        CabinetSection("anything", "Other", 0, "\"User\"=dword:5\n\"Delete\"=dword:0\n") +
+        CabinetSection("Cab3", "Huge", 300));
     TReadResult result = Read();
     EXPECT_TRUE(result.Ok);
     EXPECT_TRUE(desktop.Shown.empty());
@@ -323,7 +322,7 @@ TEST_F(Persist, CabinetsAreReadInEnumerationOrderWithTheirValues) {
     EXPECT_EQ(ten.User, "u");
     EXPECT_TRUE(ten.Deletable);
     const TCabinet &two = *root.Cabinets()[1];
-    EXPECT_EQ(two.User, ""); // missing: no message
+    EXPECT_EQ(two.User, "");    // missing: no message
     EXPECT_TRUE(two.Deletable); // from Delete, not from the kind
     const TCabinet &other = *root.Cabinets()[2];
     EXPECT_EQ(other.Kind, KindUnknown);
@@ -398,8 +397,8 @@ TEST_F(Persist, WriteNumbersSubkeysByPositionAndSkipsTemporaryCabinets) {
     EXPECT_EQ(SubkeyNames(registry, ToolsKey), (std::vector<std::string>{"Tool1", "Tool2"}));
     EXPECT_EQ(SubkeyNames(registry, CabinetsKey), (std::vector<std::string>{"Cab0", "Cab2"}));
     ASSERT_TRUE(registry.OpenKey(std::string(CabinetsKey) + "\\Cab0", false));
-    EXPECT_EQ(registry.GetValueNames(), (std::vector<std::string>{"Name", "Path", "Program", "User",
-                                                                   "Attribute", "Delete"}));
+    EXPECT_EQ(registry.GetValueNames(),
+              (std::vector<std::string>{"Name", "Path", "Program", "User", "Attribute", "Delete"}));
     EXPECT_EQ(registry.ReadString("Path"), "/m/");
     EXPECT_EQ(registry.ReadString("User"), "me");
     EXPECT_EQ(registry.ReadInteger("Attribute"), 2);

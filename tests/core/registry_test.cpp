@@ -283,8 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
                   false, "-1"},
         TReadCase{"IntegerMissing", std::nullopt, TReadCase::Integer, true, ""},
         TReadCase{"IntegerFromText", TRegData{RegSz, "150"}, TReadCase::Integer, true, ""},
-        TReadCase{"IntegerFromBinary", TRegData{RegBinary, Dword150}, TReadCase::Integer, true,
-                  ""},
+        TReadCase{"IntegerFromBinary", TRegData{RegBinary, Dword150}, TReadCase::Integer, true, ""},
         TReadCase{"IntegerWrongSize", TRegData{RegDword, "\x01\0"s}, TReadCase::Integer, true, ""},
         TReadCase{"BoolAnyNonZeroIsTrue", TRegData{RegDword, Dword150}, TReadCase::Bool, false,
                   "true"},
@@ -301,7 +300,8 @@ INSTANTIATE_TEST_SUITE_P(
         TReadCase{"FloatOk", TRegData{RegBinary, DoubleOnePointFive}, TReadCase::Float, false,
                   "1.500000"},
         TReadCase{"FloatMissing", std::nullopt, TReadCase::Float, true, ""},
-        TReadCase{"FloatShort", TRegData{RegBinary, std::string(4, '\0')}, TReadCase::Float, true, ""},
+        TReadCase{"FloatShort", TRegData{RegBinary, std::string(4, '\0')}, TReadCase::Float, true,
+                  ""},
         TReadCase{"FloatLong", TRegData{RegBinary, std::string(9, '\0')}, TReadCase::Float, true,
                   ""},
         TReadCase{"FloatFromDword", TRegData{RegDword, Dword150}, TReadCase::Float, true, ""},
@@ -449,7 +449,8 @@ TEST_F(RegistryPath, EnvironmentChoosesTheFile) {
 
 TEST_F(RegistryPath, TheNamedFileIsTheOneRead) {
     TTempFolder temp;
-    std::string path = temp.Write("mine.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Mine]\n\"x\"=\"1\"\n");
+    std::string path =
+        temp.Write("mine.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Mine]\n\"x\"=\"1\"\n");
     ::setenv("TRAWLER_REGISTRY", path.c_str(), 1);
     TRegistry registry(DefaultRegistryPath());
     EXPECT_EQ(registry.FilePath(), path);
@@ -500,27 +501,30 @@ std::vector<THostileCase> HostileCases() {
          "yes"},
         {"Header10MB", "[" + std::string(10 << 20, 'k') + "\n" + SurvivorLines, "yes"},
         {"Hex10MB", SurvivorLines + "\"h\"=hex:" + Repeat("00,", 3 << 20) + "\n", "yes"},
-        {"ContinuationLines100k", SurvivorLines + "\"h\"=hex:" + Repeat("01,\\\n", 100000),
-         "yes"},
+        {"ContinuationLines100k", SurvivorLines + "\"h\"=hex:" + Repeat("01,\\\n", 100000), "yes"},
         {"DeepPath100kLevels",
          "[HKEY_CURRENT_USER" + Repeat("\\a", 100000) + "]\n\"v\"=\"w\"\n" + SurvivorLines, "yes"},
-        {"Keys100k", Repeat("[HKEY_CURRENT_USER\\K\\sub]\n", 1) + SurvivorLines + [] {
-             std::string s;
-             for (int i = 0; i < 100000; ++i)
-                 s += "[HKEY_CURRENT_USER\\Many\\k" + std::to_string(i) + "]\n\"v\"=dword:1\n";
-             for (int i = 0; i < 100000; i += 2)
-                 s += "[-HKEY_CURRENT_USER\\Many\\K" + std::to_string(i) + "]\n";
-             return s;
-         }(),
+        {"Keys100k",
+         Repeat("[HKEY_CURRENT_USER\\K\\sub]\n", 1) + SurvivorLines +
+             [] {
+                 std::string s;
+                 for (int i = 0; i < 100000; ++i)
+                     s += "[HKEY_CURRENT_USER\\Many\\k" + std::to_string(i) + "]\n\"v\"=dword:1\n";
+                 for (int i = 0; i < 100000; i += 2)
+                     s += "[-HKEY_CURRENT_USER\\Many\\K" + std::to_string(i) + "]\n";
+                 return s;
+             }(),
          "yes"},
-        {"Values100kInOneKey", SurvivorLines + [] {
-             std::string s;
-             for (int i = 0; i < 100000; ++i)
-                 s += "\"v" + std::to_string(i) + "\"=dword:1\n";
-             for (int i = 0; i < 100000; i += 2)
-                 s += "\"V" + std::to_string(i) + "\"=-\n";
-             return s;
-         }(),
+        {"Values100kInOneKey",
+         SurvivorLines +
+             [] {
+                 std::string s;
+                 for (int i = 0; i < 100000; ++i)
+                     s += "\"v" + std::to_string(i) + "\"=dword:1\n";
+                 for (int i = 0; i < 100000; i += 2)
+                     s += "\"V" + std::to_string(i) + "\"=-\n";
+                 return s;
+             }(),
          "yes"},
         {"CrOnlyMany", Repeat("\r", 1 << 20) + SurvivorLines, "yes"},
     };

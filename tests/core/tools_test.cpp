@@ -32,10 +32,10 @@ TEST(Tools, ToolsKeepCreationOrderWithTheirIcon) {
     tools.Add("Editor", "/usr/bin/editor");
     tools.Add("Viewer", "/no/such/file");
     tools.Add("Editor", "/usr/bin/editor");
-    EXPECT_EQ(Describe(tools), (std::vector<std::string>{
-                                   "Editor|/usr/bin/editor|program-icon:/usr/bin/editor",
-                                   "Viewer|/no/such/file|program-icon:/no/such/file",
-                                   "Editor|/usr/bin/editor|program-icon:/usr/bin/editor"}));
+    EXPECT_EQ(Describe(tools),
+              (std::vector<std::string>{"Editor|/usr/bin/editor|program-icon:/usr/bin/editor",
+                                        "Viewer|/no/such/file|program-icon:/no/such/file",
+                                        "Editor|/usr/bin/editor|program-icon:/usr/bin/editor"}));
     EXPECT_EQ(desktop.ProgramIconQueries.size(), 3u);
 }
 
@@ -48,8 +48,8 @@ TEST(Tools, ClearThenCopyFromGivesTheWorkingListWithFreshIcons) {
     desktop.ProgramIconQueries.clear();
     tools.Clear();
     tools.CopyFrom(working);
-    EXPECT_EQ(Describe(tools), (std::vector<std::string>{"A|/a|program-icon:/a",
-                                                         "B|/b|program-icon:/b"}));
+    EXPECT_EQ(Describe(tools),
+              (std::vector<std::string>{"A|/a|program-icon:/a", "B|/b|program-icon:/b"}));
     EXPECT_EQ(desktop.ProgramIconQueries, (std::vector<std::string>{"/a", "/b"}));
     EXPECT_EQ(Describe(working).size(), 2u);
 }
