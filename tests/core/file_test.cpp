@@ -624,7 +624,7 @@ TEST_F(CopyTest, AFolderIsNeverCopiedIntoItself) {
 }
 
 TEST_F(CopyTest, DeepFolderChainIsCopiedWithBoundedStack) {
-    constexpr int Depth = 3000;
+    constexpr int Depth = 2000;
     TTree *folderItem = dir;
     for (int i = 0; i < Depth; ++i)
         folderItem = TDir::Create(*folderItem, "d");
@@ -649,8 +649,7 @@ struct HtmlCase {
 class IsHtmlTest : public FileTest, public ::testing::WithParamInterface<HtmlCase> {};
 TEST_P(IsHtmlTest, Decides) {
     const HtmlCase &c = GetParam();
-    if (c.extensions)
-        Settings().HtmlFileExt = c.extensions;
+    Settings().HtmlFileExt = c.extensions ? c.extensions : DefaultHtmlFileExt;
     TCabinet *cabinet = root.AddCabinet(KindNetscape2, "/c", "c");
     TFileData data;
     data.ContentType = c.contentType;
