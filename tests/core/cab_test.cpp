@@ -30,14 +30,14 @@ TEST_P(CabinetFolderTest, PathEndsWithSlashUnlessEmpty) {
     EXPECT_EQ(cabinet->Path, GetParam().path);
     EXPECT_EQ(cabinet->GetLocalPath(), GetParam().path);
 }
-INSTANTIATE_TEST_SUITE_P(Cabinet, CabinetFolderTest,
-                         ::testing::Values(FolderCase{"withSlash", "/home/u/log/", "/home/u/log/"},
-                                           FolderCase{"withoutSlash", "/home/u/log", "/home/u/log/"},
-                                           FolderCase{"empty", "", ""},
-                                           FolderCase{"fileSystemRoot", "/", "/"},
-                                           FolderCase{"relative", "log", "log/"},
-                                           FolderCase{"doubleSlashKept", "/a//", "/a//"}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cabinet, CabinetFolderTest,
+    ::testing::Values(FolderCase{"withSlash", "/home/u/log/", "/home/u/log/"},
+                      FolderCase{"withoutSlash", "/home/u/log", "/home/u/log/"},
+                      FolderCase{"empty", "", ""}, FolderCase{"fileSystemRoot", "/", "/"},
+                      FolderCase{"relative", "log", "log/"},
+                      FolderCase{"doubleSlashKept", "/a//", "/a//"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 struct KindCase {
     const char *name;
@@ -137,8 +137,7 @@ TEST_P(CabinetRenameTest, AcceptsAnyText) {
 INSTANTIATE_TEST_SUITE_P(Cabinet, CabinetRenameTest,
                          ::testing::Values(RenameCase{"question", "a?b"},
                                            RenameCase{"allReserved", "\\/:*?\"<>|"},
-                                           RenameCase{"empty", ""},
-                                           RenameCase{"dotDot", ".."},
+                                           RenameCase{"empty", ""}, RenameCase{"dotDot", ".."},
                                            RenameCase{"japanese", "保存ログ"}),
                          [](const auto &info) { return std::string(info.param.name); });
 

@@ -99,24 +99,24 @@ TEST_P(PathTest, ByKind) {
 }
 INSTANTIATE_TEST_SUITE_P(
     File, PathTest,
-    ::testing::Values(
-        PathCase{"plainLog", KindPlainLog, "/d/log", "", "/d/log/ftp=host/a/b.html",
-                 "ftp=host/a/b.html", "/d/log/ftp=host/a/", "ftp=host/a/"},
-        PathCase{"mirrorLog", KindMirrorLog, "/d/mirror/", "M0AB12CD",
-                 "/d/mirror/ftp=host/a/b.html", "ftp://host/a/b.html", "/d/mirror/ftp=host/a/",
-                 "ftp://host/a/"},
-        PathCase{"netscape2", KindNetscape2, "/nonexistent-trawler/cache/", "M0AB12CD",
-                 "/nonexistent-trawler/cache/M0AB12CD", "ftp://host/a/b.html",
-                 "/nonexistent-trawler/cache/", "ftp://host/a/"},
-        PathCase{"netscape1Subfolder", KindNetscape1, "/nonexistent-trawler/n1/", "cache3\\M0AB",
-                 "/nonexistent-trawler/n1/cache3/M0AB", "ftp://host/a/b.html",
-                 "/nonexistent-trawler/n1/", "ftp://host/a/"},
-        PathCase{"tapline", KindTapline, "/nonexistent-trawler/tap", "ftp\\host\\a\\b.html",
-                 "/nonexistent-trawler/tap/ftp/host/a/b.html", "ftp://host/a/b.html",
-                 "/nonexistent-trawler/tap/", "ftp://host/a/"},
-        PathCase{"msie4", KindMsie4, "/nonexistent-trawler/ie/", "ABCD1234\\b[1].html",
-                 "/nonexistent-trawler/ie/ABCD1234/b[1].html", "ftp://host/a/b.html",
-                 "/nonexistent-trawler/ie/", "ftp://host/a/"}),
+    ::testing::Values(PathCase{"plainLog", KindPlainLog, "/d/log", "", "/d/log/ftp=host/a/b.html",
+                               "ftp=host/a/b.html", "/d/log/ftp=host/a/", "ftp=host/a/"},
+                      PathCase{"mirrorLog", KindMirrorLog, "/d/mirror/", "M0AB12CD",
+                               "/d/mirror/ftp=host/a/b.html", "ftp://host/a/b.html",
+                               "/d/mirror/ftp=host/a/", "ftp://host/a/"},
+                      PathCase{"netscape2", KindNetscape2, "/nonexistent-trawler/cache/",
+                               "M0AB12CD", "/nonexistent-trawler/cache/M0AB12CD",
+                               "ftp://host/a/b.html", "/nonexistent-trawler/cache/",
+                               "ftp://host/a/"},
+                      PathCase{"netscape1Subfolder", KindNetscape1, "/nonexistent-trawler/n1/",
+                               "cache3\\M0AB", "/nonexistent-trawler/n1/cache3/M0AB",
+                               "ftp://host/a/b.html", "/nonexistent-trawler/n1/", "ftp://host/a/"},
+                      PathCase{"tapline", KindTapline, "/nonexistent-trawler/tap",
+                               "ftp\\host\\a\\b.html", "/nonexistent-trawler/tap/ftp/host/a/b.html",
+                               "ftp://host/a/b.html", "/nonexistent-trawler/tap/", "ftp://host/a/"},
+                      PathCase{"msie4", KindMsie4, "/nonexistent-trawler/ie/",
+                               "ABCD1234\\b[1].html", "/nonexistent-trawler/ie/ABCD1234/b[1].html",
+                               "ftp://host/a/b.html", "/nonexistent-trawler/ie/", "ftp://host/a/"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(FileTest, NamesWithReservedCharactersKeepThemInAddresses) {
@@ -158,7 +158,8 @@ TEST_P(RootPageTest, AddressIsTheFolders) {
     EXPECT_EQ(file->Name(), "RootPage.html");
     EXPECT_EQ(file->GetURL(), GetParam().url);
     EXPECT_EQ(file->GetLocalPath(), GetParam().local);
-    EXPECT_EQ(GetFileURLFrom(*file, server), GetParam().kind == KindPlainLog ? "RootPage.html" : "");
+    EXPECT_EQ(GetFileURLFrom(*file, server),
+              GetParam().kind == KindPlainLog ? "RootPage.html" : "");
 }
 INSTANTIATE_TEST_SUITE_P(
     File, RootPageTest,
@@ -295,14 +296,11 @@ TEST_P(RenameRefusedTest, ShowsTheMessageAndChangesNothing) {
 }
 INSTANTIATE_TEST_SUITE_P(File, RenameRefusedTest,
                          ::testing::Values(BadNameCase{"backslash", "x\\y"},
-                                           BadNameCase{"slash", "x/y"},
-                                           BadNameCase{"colon", "x:y"},
+                                           BadNameCase{"slash", "x/y"}, BadNameCase{"colon", "x:y"},
                                            BadNameCase{"asterisk", "x*"},
                                            BadNameCase{"question", "x?.html"},
-                                           BadNameCase{"quote", "\"x\""},
-                                           BadNameCase{"less", "<x"},
-                                           BadNameCase{"greater", "x>"},
-                                           BadNameCase{"bar", "x|y"},
+                                           BadNameCase{"quote", "\"x\""}, BadNameCase{"less", "<x"},
+                                           BadNameCase{"greater", "x>"}, BadNameCase{"bar", "x|y"},
                                            BadNameCase{"parentPath", "../../escape"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
@@ -501,13 +499,12 @@ TEST_P(CopyIntoLogTest, NamesFoldersAndCreatesThemOnDisk) {
     EXPECT_EQ(engine.Copies, std::vector<std::string>{expected});
     EXPECT_TRUE(engine.Questions.empty());
 }
-INSTANTIATE_TEST_SUITE_P(
-    File, CopyIntoLogTest,
-    ::testing::Values(CopyCase{"plainLogByLocalName", KindPlainLog, "ftp=host$21", "x-y",
-                               "b.html-q"},
-                      CopyCase{"mirrorLogByName", KindMirrorLog, "ftp://host:21", "x?y",
-                               "b.html?q"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(File, CopyIntoLogTest,
+                         ::testing::Values(CopyCase{"plainLogByLocalName", KindPlainLog,
+                                                    "ftp=host$21", "x-y", "b.html-q"},
+                                           CopyCase{"mirrorLogByName", KindMirrorLog,
+                                                    "ftp://host:21", "x?y", "b.html?q"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(CopyTest, FolderChildrenArriveInReverseOrder) {
     TDir *source = TDir::Create(*server, "many");

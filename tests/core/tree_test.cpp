@@ -61,7 +61,9 @@ struct MappingCase {
 };
 
 class ServerFileNameTest : public ::testing::TestWithParam<MappingCase> {};
-TEST_P(ServerFileNameTest, Maps) { EXPECT_EQ(ServerFileName(GetParam().input), GetParam().output); }
+TEST_P(ServerFileNameTest, Maps) {
+    EXPECT_EQ(ServerFileName(GetParam().input), GetParam().output);
+}
 INSTANTIATE_TEST_SUITE_P(
     Tree, ServerFileNameTest,
     ::testing::Values(MappingCase{"withPort", "ftp://host:21", "ftp=host$21"},
@@ -69,37 +71,38 @@ INSTANTIATE_TEST_SUITE_P(
                       MappingCase{"otherPort", "ftp://h:8021", "ftp=h$8021"},
                       MappingCase{"noSchemeColonsOnly", "a:b:c", "a$b$c"},
                       MappingCase{"onlyFirstSchemeMark", "x://y://z", "x=y$//z"},
-                      MappingCase{"emptyScheme", "://h", "=h"},
-                      MappingCase{"empty", "", ""},
+                      MappingCase{"emptyScheme", "://h", "=h"}, MappingCase{"empty", "", ""},
                       MappingCase{"otherCharactersKept", "http://h?x*y", "http=h?x*y"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 class ValidFileNameTest : public ::testing::TestWithParam<MappingCase> {};
-TEST_P(ValidFileNameTest, Maps) { EXPECT_EQ(ValidFileName(GetParam().input), GetParam().output); }
+TEST_P(ValidFileNameTest, Maps) {
+    EXPECT_EQ(ValidFileName(GetParam().input), GetParam().output);
+}
 INSTANTIATE_TEST_SUITE_P(
     Tree, ValidFileNameTest,
     ::testing::Values(MappingCase{"query", "b.html?x", "b.html-x"},
                       MappingCase{"allNine", "\"*/:<>?\\|", "---------"},
                       MappingCase{"plainKept", "index.html", "index.html"},
-                      MappingCase{"shiftJisTrailBytesAreBytes", "\x83\x5c\x83\x7c.html", "\x83-\x83-.html"},
+                      MappingCase{"shiftJisTrailBytesAreBytes", "\x83\x5c\x83\x7c.html",
+                                  "\x83-\x83-.html"},
                       MappingCase{"highBytesKept", "\xe3\x81\x82.gif", "\xe3\x81\x82.gif"},
                       MappingCase{"equalsAndDollarKept", "ftp=h$21", "ftp=h$21"},
                       MappingCase{"empty", "", ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 class SafeLocalNameTest : public ::testing::TestWithParam<MappingCase> {};
-TEST_P(SafeLocalNameTest, Maps) { EXPECT_EQ(SafeLocalName(GetParam().input), GetParam().output); }
+TEST_P(SafeLocalNameTest, Maps) {
+    EXPECT_EQ(SafeLocalName(GetParam().input), GetParam().output);
+}
 INSTANTIATE_TEST_SUITE_P(
     Tree, SafeLocalNameTest,
     ::testing::Values(MappingCase{"empty", "", "-"}, MappingCase{"dot", ".", "-"},
-                      MappingCase{"dotDot", "..", "--"},
-                      MappingCase{"threeDotsKept", "...", "..."},
+                      MappingCase{"dotDot", "..", "--"}, MappingCase{"threeDotsKept", "...", "..."},
                       MappingCase{"dotPrefixKept", ".htaccess", ".htaccess"},
                       MappingCase{"dotDotPrefixKept", "..a", "..a"},
-                      MappingCase{"nul", "a\0b"s, "a-b"},
-                      MappingCase{"onlyNul", "\0"s, "-"},
-                      MappingCase{"tab", "a\tb", "a-b"},
-                      MappingCase{"newline", "a\nb\r", "a-b-"},
+                      MappingCase{"nul", "a\0b"s, "a-b"}, MappingCase{"onlyNul", "\0"s, "-"},
+                      MappingCase{"tab", "a\tb", "a-b"}, MappingCase{"newline", "a\nb\r", "a-b-"},
                       MappingCase{"escape", "\x1b[0m", "-[0m"},
                       MappingCase{"delete", "a\x7f", "a-"},
                       MappingCase{"highBytesKept", "\x82\xa0\x81\x40", "\x82\xa0\x81\x40"},
@@ -159,21 +162,18 @@ TEST_P(FoldTest, FoldsAsciiLettersOnly) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Tree, FoldTest,
-    ::testing::Values(FoldCase{"sameCase", "a.gif", "a.gif", true},
-                      FoldCase{"upperAsksLower", "a.gif", "A.GIF", true},
-                      FoldCase{"lowerAsksUpper", "INDEX.HTM", "index.htm", true},
-                      FoldCase{"mixed", "MiXeD", "mIxEd", true},
-                      FoldCase{"longer", "ab", "abc", false},
-                      FoldCase{"shorter", "abc", "ab", false},
-                      FoldCase{"bracketNotBrace", "[", "{", false},
-                      FoldCase{"atNotBacktick", "@", "`", false},
-                      FoldCase{"caretNotTilde", "^", "~", false},
-                      FoldCase{"underscoreNotDel", "_", "\x7f", false},
-                      FoldCase{"latinHighBytesExact", "\xe0", "\xc0", false},
-                      FoldCase{"utf8Exact", "\xc3\xa9", "\xc3\x89", false},
-                      FoldCase{"trailByteInLetterRangeFolds", "\x83\x61", "\x83\x41", true},
-                      FoldCase{"nulCounts", "a\0b"s, "a\0c"s, false},
-                      FoldCase{"empty", "", "", true}),
+    ::testing::Values(
+        FoldCase{"sameCase", "a.gif", "a.gif", true},
+        FoldCase{"upperAsksLower", "a.gif", "A.GIF", true},
+        FoldCase{"lowerAsksUpper", "INDEX.HTM", "index.htm", true},
+        FoldCase{"mixed", "MiXeD", "mIxEd", true}, FoldCase{"longer", "ab", "abc", false},
+        FoldCase{"shorter", "abc", "ab", false}, FoldCase{"bracketNotBrace", "[", "{", false},
+        FoldCase{"atNotBacktick", "@", "`", false}, FoldCase{"caretNotTilde", "^", "~", false},
+        FoldCase{"underscoreNotDel", "_", "\x7f", false},
+        FoldCase{"latinHighBytesExact", "\xe0", "\xc0", false},
+        FoldCase{"utf8Exact", "\xc3\xa9", "\xc3\x89", false},
+        FoldCase{"trailByteInLetterRangeFolds", "\x83\x61", "\x83\x41", true},
+        FoldCase{"nulCounts", "a\0b"s, "a\0c"s, false}, FoldCase{"empty", "", "", true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(TreeTest, MostRecentlyAddedMatchWins) {
@@ -252,7 +252,8 @@ TEST_P(LookupIndexTest, AgreesWithBackwardScan) {
             std::string probe = (i % 2 ? "N" : "n") + std::to_string(i);
             std::string probeLocal = probe + "-X";
             for (TWant want : {TWant::Any, TWant::Folder, TWant::File}) {
-                ASSERT_EQ(FindChild(*server, probe, want), BackwardScan(*server, probe, false, want))
+                ASSERT_EQ(FindChild(*server, probe, want),
+                          BackwardScan(*server, probe, false, want))
                     << probe;
                 ASSERT_EQ(FindChild(*server, probe + ":X", want),
                           BackwardScan(*server, probe + ":X", false, want))
@@ -305,8 +306,7 @@ TEST_F(TreeTest, LookupsInAFolderOfManyChildrenFindEach) {
     for (int i = 0; i < 5000; i += 2)
         server->DestroyChild(items[i]);
     for (int i = 0; i < 5000; ++i)
-        ASSERT_EQ(FindChild(*server, "f" + std::to_string(i) + ".htm"),
-                  i % 2 ? items[i] : nullptr);
+        ASSERT_EQ(FindChild(*server, "f" + std::to_string(i) + ".htm"), i % 2 ? items[i] : nullptr);
     TTree *again = TFile::Create(*server, TFileData(), "f1.htm");
     EXPECT_EQ(FindChild(*server, "F1.HTM"), again);
 }
