@@ -40,12 +40,12 @@ class TFile final : public TTree {
 public:
     static TFile *Create(TTree &parent, const TFileData &data, const std::string &name);
 
-    int32_t Size = 0;
     double Modified = 0;
     double Accessed = 0;
     std::string URL;
     std::string CacheFile;
     std::string ContentType;
+    int32_t Size = 0;
     uint8_t RootPage = 0;
 
     TFileData Data() const;

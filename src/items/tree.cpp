@@ -43,40 +43,44 @@ public:
     bool Built() const { return built; }
     void Reset() {
         built = false;
-        slots.clear();
+        items.clear();
+        tags.clear();
         count = 0;
     }
     void Build(const std::vector<std::unique_ptr<TTree>> &list) {
         size_t capacity = 16;
         while (capacity < list.size() * 2 + 2)
             capacity *= 2;
-        slots.assign(capacity, nullptr);
+        items.assign(capacity, nullptr);
+        tags.assign(capacity, 0);
         count = 0;
         built = true;
         for (const auto &child : list)
-            Place(child.get());
+            Place(child.get(), Tag(Key(child.get())));
     }
     void Insert(TTree *item) {
         if (!built)
             return;
-        if ((count + 1) * 2 > slots.size()) {
-            std::vector<TTree *> old;
-            old.swap(slots);
-            slots.assign(old.size() * 2, nullptr);
+        if ((count + 1) * 2 > items.size()) {
+            // The stored tags rehash without touching the items themselves.
+            std::vector<TTree *> oldItems(items.size() * 2, nullptr);
+            std::vector<uint32_t> oldTags(items.size() * 2, 0);
+            oldItems.swap(items);
+            oldTags.swap(tags);
             count = 0;
-            for (TTree *t : old)
-                if (t)
-                    Place(t);
+            for (size_t i = 0; i < oldItems.size(); ++i)
+                if (oldItems[i])
+                    Place(oldItems[i], oldTags[i]);
         }
-        Place(item);
+        Place(item, Tag(Key(item)));
     }
     void Erase(TTree *item) {
         if (!built)
             return;
-        const size_t mask = slots.size() - 1;
-        size_t i = FoldedHash(Key(item)) & mask;
-        while (slots[i] != item) {
-            if (!slots[i])
+        const size_t mask = items.size() - 1;
+        size_t i = Tag(Key(item)) & mask;
+        while (items[i] != item) {
+            if (!items[i])
                 return;
             i = (i + 1) & mask;
         }
@@ -84,41 +88,46 @@ public:
         size_t j = i;
         for (;;) {
             j = (j + 1) & mask;
-            if (!slots[j])
+            if (!items[j])
                 break;
-            size_t home = FoldedHash(Key(slots[j])) & mask;
+            size_t home = tags[j] & mask;
             bool movable = (i <= j) ? (home <= i || home > j) : (home <= i && home > j);
             if (movable) {
-                slots[i] = slots[j];
+                items[i] = items[j];
+                tags[i] = tags[j];
                 i = j;
             }
         }
-        slots[i] = nullptr;
+        items[i] = nullptr;
         --count;
     }
     template <class Accept> TTree *Find(std::string_view name, Accept accept) const {
-        const size_t mask = slots.size() - 1;
+        const size_t mask = items.size() - 1;
+        const uint32_t tag = Tag(name);
         TTree *best = nullptr;
-        for (size_t i = FoldedHash(name) & mask; slots[i]; i = (i + 1) & mask)
-            if (SameName(Key(slots[i]), name) && accept(*slots[i]) &&
-                (!best || slots[i]->Serial() > best->Serial()))
-                best = slots[i];
+        for (size_t i = tag & mask; items[i]; i = (i + 1) & mask)
+            if (tags[i] == tag && SameName(Key(items[i]), name) && accept(*items[i]) &&
+                (!best || items[i]->Serial() > best->Serial()))
+                best = items[i];
         return best;
     }
 
 private:
+    static uint32_t Tag(std::string_view key) { return static_cast<uint32_t>(FoldedHash(key)); }
     std::string_view Key(const TTree *t) const { return local ? t->LocalName() : t->Name(); }
-    void Place(TTree *item) {
-        const size_t mask = slots.size() - 1;
-        size_t i = FoldedHash(Key(item)) & mask;
-        while (slots[i])
+    void Place(TTree *item, uint32_t tag) {
+        const size_t mask = items.size() - 1;
+        size_t i = tag & mask;
+        while (items[i])
             i = (i + 1) & mask;
-        slots[i] = item;
+        items[i] = item;
+        tags[i] = tag;
         ++count;
     }
     bool local;
     bool built = false;
-    std::vector<TTree *> slots;
+    std::vector<TTree *> items;
+    std::vector<uint32_t> tags; // low bits of each item's folded-name hash
     size_t count = 0;
 };
 
@@ -158,7 +167,9 @@ TTree::TTree(TItemType itemType, TTree *parentItem, const std::string &itemName)
     std::string working = itemName;
     if (parentItem && parentItem->IsCabinet())
         working = ServerFileName(working);
-    localName = SafeLocalName(ValidFileName(working));
+    working = SafeLocalName(ValidFileName(working));
+    if (working != name)
+        localName = std::make_unique<std::string>(std::move(working));
     ++liveItems;
 }
 
@@ -194,6 +205,13 @@ TTree::~TTree() {
     }
 }
 
+const std::string &TTree::LocalName() const {
+    static const std::string none;
+    if (localName)
+        return *localName;
+    return type == TItemType::Cabinet ? none : name;
+}
+
 const std::vector<std::unique_ptr<TTree>> &TTree::Children() const {
     static const std::vector<std::unique_ptr<TTree>> none;
     return children ? children->list : none;
@@ -216,7 +234,10 @@ void TTree::SetNames(const std::string &newName, const std::string &newLocalName
         siblings->byLocalName.Erase(this);
     }
     name = newName;
-    localName = newLocalName;
+    if (newLocalName == newName && type != TItemType::Cabinet)
+        localName.reset();
+    else if (type != TItemType::Cabinet)
+        localName = std::make_unique<std::string>(newLocalName);
     if (siblings) {
         siblings->byName.Insert(this);
         siblings->byLocalName.Insert(this);
@@ -530,5 +551,8 @@ std::string PathToURL(const std::string &path) {
 }
 
 std::string URLToPath(const std::string &url) {
-    return "/" + (url.size() > 8 ? url.substr(8) : std::string());
+    std::string path = "/";
+    if (url.size() > 8)
+        path.append(url, 8, std::string::npos);
+    return path;
 }

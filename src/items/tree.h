@@ -45,7 +45,8 @@ public:
     TTree &operator=(const TTree &) = delete;
 
     const std::string &Name() const { return name; }
-    const std::string &LocalName() const { return localName; }
+    // The name on disk; kept apart only when it differs from Name (cabinets have none).
+    const std::string &LocalName() const;
     uint8_t Found = 1;
 
     TItemType Type() const { return type; }
@@ -115,7 +116,7 @@ private:
     void Unregister();
 
     std::string name;
-    std::string localName;
+    std::unique_ptr<std::string> localName; // nullptr: the same as name
     TItemType type;
     bool destroying = false;
     bool registered = false;
