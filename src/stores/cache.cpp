@@ -75,6 +75,10 @@ std::string LoadingText(uint8_t kind) {
 void DetectCabinetKind(TCabinet &cabinet) {
     if (cabinet.Kind != KindUnknown)
         return;
+    if (cabinet.Path.empty()) {
+        cabinet.Kind = KindPlainLog;
+        return;
+    }
     for (const TStoreMarker &marker : StoreMarkers)
         if (!fs::FindStoreFile(cabinet.Path, marker.FileName).empty()) {
             cabinet.Kind = marker.Kind;
@@ -88,7 +92,8 @@ void LoadCabinet(TCabinet &cabinet) {
     DetectCabinetKind(cabinet);
     const uint8_t kind = cabinet.Kind;
     cabinet.IndexComplete = true;
-    if (kind >= KindPlainLog && kind <= KindMsie4) {
+    // A cabinet without a folder reads nothing (it would otherwise read the working folder).
+    if (kind >= KindPlainLog && kind <= KindMsie4 && !cabinet.Path.empty()) {
         std::string path = cabinet.Path;
         bool read = true;
         if (const char *name = IndexName(kind)) {
@@ -119,7 +124,7 @@ void UpdateCabinetIndex(TCabinet &cabinet) {
         text = "ミラーログのデータベースを更新中．．．";
     else if (cabinet.Kind == KindTapline)
         text = "Taplineのデータベースを更新中．．．";
-    if (!text || !cabinet.IndexRead || !cabinet.IndexComplete)
+    if (!text || !cabinet.IndexRead || !cabinet.IndexComplete || cabinet.Path.empty())
         return;
     seam::SetStatusText(text);
     std::string path = cabinet.IndexFile;

@@ -256,7 +256,7 @@ TEST(ContentTypeTest, FindsTheFirstHeaderWithOneBlank) {
         {"runs to the end without CR", "Content-type: image/gif", "image/gif"},
         {"no blank after the colon", "Content-Type:text/html\r\n", ""},
         {"two blanks keep one", "Content-Type:  text/html\r\n", " text/html"},
-        {"stops at the first NUL", std::string("Server: x\r\n\0Content-Type: a/b\r\n", 34), ""},
+        {"stops at the first NUL", std::string("Server: x\r\n\0Content-Type: a/b\r\n", 31), ""},
         {"first of two", "content-type: a/b\r\ncontent-type: c/d\r\n", "a/b"},
         {"no header", "HTTP/1.0 200 OK\r\n", ""},
         {"empty", "", ""},
@@ -308,4 +308,12 @@ TEST_F(CacheTest, PlainLogScanEndsOnAFolderLinkLoop) {
     TCabinet *cabinet = root.AddCabinet(KindPlainLog, folder.Path() + "log/", "p");
     LoadCabinet(*cabinet);
     EXPECT_LT(cabinet->GetFolderCount(), 10);
+}
+
+TEST_F(CacheTest, CabinetWithoutAFolderReadsNothing) {
+    TCabinet *cabinet = root.AddCabinet(KindUnknown, "", "no folder");
+    LoadCabinet(*cabinet);
+    EXPECT_EQ(cabinet->Kind, KindPlainLog);
+    EXPECT_EQ(cabinet->ChildCount(), 0u);
+    EXPECT_TRUE(cabinet->IndexRead);
 }
