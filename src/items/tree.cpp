@@ -41,46 +41,47 @@ class TNameIndex {
 public:
     explicit TNameIndex(bool byLocalName) : local(byLocalName) {}
     bool Built() const { return built; }
+    // Whether two entries ever had equal folded names (set while placing them; never cleared
+    // before the next rebuild).
+    bool HasDuplicates() const { return duplicates; }
     void Reset() {
         built = false;
-        items.clear();
-        tags.clear();
+        duplicates = false;
+        slots.clear();
         count = 0;
     }
     void Build(const std::vector<std::unique_ptr<TTree>> &list) {
         size_t capacity = 16;
-        while (capacity < list.size() * 2 + 2)
+        while (capacity * 3 < list.size() * 4 + 4)
             capacity *= 2;
-        items.assign(capacity, nullptr);
-        tags.assign(capacity, 0);
+        slots.assign(capacity, TSlot{});
         count = 0;
+        duplicates = false;
         built = true;
         for (const auto &child : list)
-            Place(child.get(), Tag(Key(child.get())));
+            Place({child.get(), Tag(Key(child.get()))});
     }
     void Insert(TTree *item) {
         if (!built)
             return;
-        if ((count + 1) * 2 > items.size()) {
+        if ((count + 1) * 4 > slots.size() * 3) {
             // The stored tags rehash without touching the items themselves.
-            std::vector<TTree *> oldItems(items.size() * 2, nullptr);
-            std::vector<uint32_t> oldTags(items.size() * 2, 0);
-            oldItems.swap(items);
-            oldTags.swap(tags);
+            std::vector<TSlot> old(slots.size() * 2);
+            old.swap(slots);
             count = 0;
-            for (size_t i = 0; i < oldItems.size(); ++i)
-                if (oldItems[i])
-                    Place(oldItems[i], oldTags[i]);
+            for (const TSlot &slot : old)
+                if (slot.item)
+                    Place(slot, false);
         }
-        Place(item, Tag(Key(item)));
+        Place({item, Tag(Key(item))});
     }
     void Erase(TTree *item) {
         if (!built)
             return;
-        const size_t mask = items.size() - 1;
+        const size_t mask = slots.size() - 1;
         size_t i = Tag(Key(item)) & mask;
-        while (items[i] != item) {
-            if (!items[i])
+        while (slots[i].item != item) {
+            if (!slots[i].item)
                 return;
             i = (i + 1) & mask;
         }
@@ -88,46 +89,58 @@ public:
         size_t j = i;
         for (;;) {
             j = (j + 1) & mask;
-            if (!items[j])
+            if (!slots[j].item)
                 break;
-            size_t home = tags[j] & mask;
+            size_t home = slots[j].tag & mask;
             bool movable = (i <= j) ? (home <= i || home > j) : (home <= i && home > j);
             if (movable) {
-                items[i] = items[j];
-                tags[i] = tags[j];
+                slots[i] = slots[j];
                 i = j;
             }
         }
-        items[i] = nullptr;
+        slots[i] = TSlot{};
         --count;
     }
     template <class Accept> TTree *Find(std::string_view name, Accept accept) const {
-        const size_t mask = items.size() - 1;
+        const size_t mask = slots.size() - 1;
         const uint32_t tag = Tag(name);
         TTree *best = nullptr;
-        for (size_t i = tag & mask; items[i]; i = (i + 1) & mask)
-            if (tags[i] == tag && SameName(Key(items[i]), name) && accept(*items[i]) &&
-                (!best || items[i]->Serial() > best->Serial()))
-                best = items[i];
+        for (size_t i = tag & mask; slots[i].item; i = (i + 1) & mask) {
+            TTree *item = slots[i].item;
+            if (slots[i].tag == tag && SameName(Key(item), name) && accept(*item) &&
+                (!best || item->Serial() > best->Serial()))
+                best = item;
+        }
         return best;
     }
 
 private:
+    // An item with the low bits of its folded-name hash, so probes and rehashes rarely
+    // touch the items themselves.
+    struct TSlot {
+        TTree *item = nullptr;
+        uint32_t tag = 0;
+    };
     static uint32_t Tag(std::string_view key) { return static_cast<uint32_t>(FoldedHash(key)); }
     std::string_view Key(const TTree *t) const { return local ? t->LocalName() : t->Name(); }
-    void Place(TTree *item, uint32_t tag) {
-        const size_t mask = items.size() - 1;
-        size_t i = tag & mask;
-        while (items[i])
+    // Equal names share a home slot, so any earlier entry of the same name lies in the run
+    // of slots walked here.
+    void Place(const TSlot &slot, bool checkDuplicates = true) {
+        const size_t mask = slots.size() - 1;
+        size_t i = slot.tag & mask;
+        while (slots[i].item) {
+            if (checkDuplicates && !duplicates && slots[i].tag == slot.tag &&
+                SameName(Key(slots[i].item), Key(slot.item)))
+                duplicates = true;
             i = (i + 1) & mask;
-        items[i] = item;
-        tags[i] = tag;
+        }
+        slots[i] = slot;
         ++count;
     }
     bool local;
     bool built = false;
-    std::vector<TTree *> items;
-    std::vector<uint32_t> tags; // low bits of each item's folded-name hash
+    bool duplicates = false;
+    std::vector<TSlot> slots;
     size_t count = 0;
 };
 
@@ -136,6 +149,9 @@ public:
     std::vector<std::unique_ptr<TTree>> list;
     TNameIndex byName{false};
     TNameIndex byLocalName{true};
+    // Where the next lookup by name is likely to hit: a reload reads its store in the same
+    // order as the last time, so the child after the last hit is usually the next one.
+    size_t nextGuess = 0;
 };
 
 // ---- references ----
@@ -163,7 +179,7 @@ size_t LiveItemCount() { return liveItems; }
 // ---- construction and destruction ----
 
 TTree::TTree(TItemType itemType, TTree *parentItem, const std::string &itemName)
-    : name(itemName), type(itemType), serial(nextSerial++), parent(parentItem) {
+    : type(itemType), serial(nextSerial++), name(itemName), parent(parentItem) {
     std::string working = itemName;
     if (parentItem && parentItem->IsCabinet())
         working = ServerFileName(working);
@@ -430,11 +446,20 @@ bool SameName(std::string_view a, std::string_view b) {
 namespace {
 template <class KeyOf>
 TTree *Lookup(const std::vector<std::unique_ptr<TTree>> &list, TNameIndex &index,
-              std::string_view key, KeyOf keyOf, TWant want) {
+              std::string_view key, KeyOf keyOf, TWant want, size_t *guess) {
     auto accept = [want](const TTree &t) {
         return want == TWant::Any || (want == TWant::File) == t.IsFile();
     };
     TTree *hit = nullptr;
+    // Without equal names in the folder, a match at the guessed place is the only match.
+    if (guess && index.Built() && !index.HasDuplicates() && *guess < list.size()) {
+        TTree *candidate = list[*guess].get();
+        if (SameName(keyOf(*candidate), key) && accept(*candidate)) {
+            ++*guess;
+            candidate->Found = 1;
+            return candidate;
+        }
+    }
     if (list.size() < IndexThreshold && !index.Built()) {
         for (auto it = list.rbegin(); it != list.rend(); ++it)
             if (SameName(keyOf(**it), key) && accept(**it)) {
@@ -446,8 +471,17 @@ TTree *Lookup(const std::vector<std::unique_ptr<TTree>> &list, TNameIndex &index
             index.Build(list);
         hit = index.Find(key, accept);
     }
-    if (hit)
+    if (hit) {
         hit->Found = 1;
+        if (guess) {
+            // Children are ordered by serial, so the hit's place is found by bisection.
+            auto it = std::lower_bound(list.begin(), list.end(), hit->Serial(),
+                                       [](const std::unique_ptr<TTree> &c, uint64_t serial) {
+                                           return c->Serial() < serial;
+                                       });
+            *guess = static_cast<size_t>(it - list.begin()) + 1;
+        }
+    }
     return hit;
 }
 } // namespace
@@ -456,14 +490,16 @@ TTree *FindChild(const TTree &parent, std::string_view name, TWant want) {
     if (!parent.children)
         return nullptr;
     return Lookup(parent.children->list, parent.children->byName, name,
-                  [](const TTree &t) -> std::string_view { return t.Name(); }, want);
+                  [](const TTree &t) -> std::string_view { return t.Name(); }, want,
+                  &parent.children->nextGuess);
 }
 
 TTree *FindChildByLocalName(const TTree &parent, std::string_view localName, TWant want) {
     if (!parent.children)
         return nullptr;
     return Lookup(parent.children->list, parent.children->byLocalName, localName,
-                  [](const TTree &t) -> std::string_view { return t.LocalName(); }, want);
+                  [](const TTree &t) -> std::string_view { return t.LocalName(); }, want,
+                  nullptr);
 }
 
 // ---- navigation and tests ----

@@ -47,7 +47,8 @@ public:
     const std::string &Name() const { return name; }
     // The name on disk; kept apart only when it differs from Name (cabinets have none).
     const std::string &LocalName() const;
-    uint8_t Found = 1;
+    // Set when the item was created or met by a lookup since the last reset (reloads sweep
+    // the items left at 0). Declared with the other flags below to keep items small.
 
     TItemType Type() const { return type; }
     bool IsCabinet() const { return type == TItemType::Cabinet; }
@@ -115,12 +116,16 @@ private:
     void AttachChild(std::unique_ptr<TTree> child);
     void Unregister();
 
-    std::string name;
-    std::unique_ptr<std::string> localName; // nullptr: the same as name
+public:
+    uint8_t Found = 1;
+
+private:
     TItemType type;
     bool destroying = false;
     bool registered = false;
     uint64_t serial;
+    std::string name;
+    std::unique_ptr<std::string> localName; // nullptr: the same as name
     TTree *parent = nullptr;
     std::unique_ptr<TChildren> children;
 };
