@@ -1,4 +1,5 @@
 #include "config/persist.h"
+#include "platform/ascii.h"
 
 #include <exception>
 #include <utility>
@@ -28,13 +29,6 @@ uint8_t KindFromAttribute(int32_t attribute) {
                                                 : uint8_t{KindUnknown};
 }
 
-std::string UpperAscii(std::string text) {
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    return text;
-}
-
 void ReadConfig(TRegistry &reg, TSettings &s, TReadResult &result) {
     TWindowPlacement &p = s.Placement;
     p.Flag = reg.ReadInteger("Flag");
@@ -51,7 +45,7 @@ void ReadConfig(TRegistry &reg, TSettings &s, TReadResult &result) {
     s.Exec = reg.ReadFloat("Exec");
     s.Terminate = reg.ReadFloat("Terminate");
     s.ViewStyle = reg.ReadInteger("View Style");
-    s.HtmlFileExt = UpperAscii(reg.ReadString("Html File Ext."));
+    s.HtmlFileExt = ToUpperAscii(reg.ReadString("Html File Ext."));
     // Set at once, so a failure further on never leaves the run without any HTML extension.
     if (s.HtmlFileExt.empty())
         s.HtmlFileExt = DefaultHtmlFileExt;

@@ -1,4 +1,5 @@
 #include "config/registry.h"
+#include "platform/ascii.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -15,25 +16,9 @@ namespace {
 constexpr const char *CurrentUserName = "HKEY_CURRENT_USER";
 constexpr const char *LocalMachineName = "HKEY_LOCAL_MACHINE";
 
-char FoldChar(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
+std::string Fold(std::string_view s) { return ToUpperAscii(s); }
 
-std::string Fold(std::string_view s) {
-    std::string out(s);
-    for (char &c : out)
-        c = FoldChar(c);
-    return out;
-}
-
-bool SameFolded(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldChar(a[i]) != FoldChar(b[i]))
-            return false;
-    return true;
-}
+bool SameFolded(std::string_view a, std::string_view b) { return SameAscii(a, b); }
 
 bool HasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;

@@ -1,5 +1,7 @@
 #include "config/settings.h"
 
+#include "platform/ascii.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
@@ -12,21 +14,6 @@ TSettings &Settings() {
 }
 
 namespace {
-bool EqualFolded(const std::string &a, const std::string &b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 32);
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 bool ParseInt(const std::string &text, int32_t &out) {
     if (text.empty())
         return false;
@@ -40,11 +27,11 @@ bool ParseInt(const std::string &text, int32_t &out) {
 }
 
 bool ParseBool(const std::string &text, bool &out) {
-    if (EqualFolded(text, "true") || text == "1") {
+    if (SameAscii(text, "true") || text == "1") {
         out = true;
         return true;
     }
-    if (EqualFolded(text, "false") || text == "0") {
+    if (SameAscii(text, "false") || text == "0") {
         out = false;
         return true;
     }
@@ -78,16 +65,13 @@ bool SetSettingByName(const std::string &name, const std::string &value) {
         {"ListMode", &s.ListMode},
     };
     for (const auto &[key, field] : bools)
-        if (EqualFolded(name, key))
+        if (SameAscii(name, key))
             return ParseBool(value, *field);
     for (const auto &[key, field] : ints)
-        if (EqualFolded(name, key))
+        if (SameAscii(name, key))
             return ParseInt(value, *field);
-    if (EqualFolded(name, "Html File Ext.")) {
-        std::string upper = value;
-        for (char &c : upper)
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 32);
+    if (SameAscii(name, "Html File Ext.")) {
+        std::string upper = ToUpperAscii(value);
         s.HtmlFileExt = upper.empty() ? DefaultHtmlFileExt : upper;
         return true;
     }

@@ -1,4 +1,5 @@
 #include "items/file.h"
+#include "platform/ascii.h"
 
 #include <algorithm>
 
@@ -298,23 +299,12 @@ std::string GetFileURLFrom(const TFile &file, const TTree *ancestor) {
 }
 
 bool IsHtml(const TFile &file) {
-    auto upper = [](std::string s) {
-        for (char &c : s)
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 32);
-        return s;
-    };
-    if (!file.ContentType.empty()) {
-        std::string lower = file.ContentType;
-        for (char &c : lower)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c + 32);
-        return lower.find("html") != std::string::npos;
-    }
+    if (!file.ContentType.empty())
+        return ToLowerAscii(file.ContentType).find("html") != std::string::npos;
     size_t dot = file.Name().rfind('.');
     if (dot == std::string::npos)
         return false;
-    std::string ext = upper(file.Name().substr(dot));
+    std::string ext = ToUpperAscii(std::string_view(file.Name()).substr(dot));
     const std::string &list = Settings().HtmlFileExt;
     size_t pos = 0;
     while (pos <= list.size()) {

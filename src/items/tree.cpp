@@ -1,4 +1,5 @@
 #include "items/tree.h"
+#include "platform/ascii.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -19,12 +20,11 @@ std::unordered_map<uint64_t, TTree *> &LiveMap() {
     return map;
 }
 
-inline unsigned char Fold(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
 
 uint64_t FoldedHash(std::string_view s) {
     uint64_t h = 1469598103934665603ull;
     for (unsigned char c : s) {
-        h ^= Fold(c);
+        h ^= static_cast<unsigned char>(UpperAscii(static_cast<char>(c)));
         h *= 1099511628211ull;
     }
     return h ^ (h >> 29);
@@ -432,14 +432,7 @@ std::string SafeLocalName(const std::string &text) {
     return result;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Fold(static_cast<unsigned char>(a[i])) != Fold(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
+bool SameName(std::string_view a, std::string_view b) { return SameAscii(a, b); }
 
 // ---- lookups ----
 

@@ -1,4 +1,5 @@
 #include "platform/fs.h"
+#include "platform/ascii.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,17 +14,6 @@ namespace fs {
 namespace {
 bool StatPath(const std::string &path, struct stat &st) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
-}
-
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool EqualFolded(const std::string &a, const std::string &b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return true;
 }
 
 struct TListing {
@@ -102,7 +92,7 @@ std::string ResolveCase(const std::string &path) {
                 return path;
             const std::string *match = nullptr;
             for (const auto &name : listing->names)
-                if (EqualFolded(name, part)) {
+                if (SameAscii(name, part)) {
                     match = &name;
                     break;
                 }

@@ -1,4 +1,5 @@
 #include "stores/cache.h"
+#include "platform/ascii.h"
 
 #include "config/settings.h"
 #include "platform/datetime.h"
@@ -177,10 +178,7 @@ std::string GetContentType(std::string_view headers) {
     size_t nul = headers.find('\0');
     if (nul != std::string_view::npos)
         headers = headers.substr(0, nul);
-    std::string lower(headers);
-    for (char &c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
+    std::string lower = ToLowerAscii(headers);
     static const std::string key = "content-type: ";
     size_t at = lower.find(key);
     if (at == std::string::npos)
