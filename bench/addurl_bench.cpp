@@ -32,8 +32,8 @@ static void BM_AddURLOneFolder(benchmark::State &state) {
         state.ResumeTiming();
     }
     state.counters["ns_per_entry"] = benchmark::Counter(
-        static_cast<double>(n) * 2, benchmark::Counter::kIsIterationInvariantRate |
-                                        benchmark::Counter::kInvert);
+        static_cast<double>(n) * 2,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_AddURLOneFolder)
     ->Arg(10000)

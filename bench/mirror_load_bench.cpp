@@ -22,17 +22,18 @@ std::string MakeIndex() {
     std::string text = "MCOM-Cache-file-allocation-table-format-1\r\n";
     for (int i = 0; i < Entries; ++i) {
         std::string server = "www" + std::to_string(i % 200) + ".example.com";
-        std::string path = "dir" + std::to_string(i / 200 % 2) + "/page" + std::to_string(i) + ".html";
-        text += "0\t852076800\t852076900\thttp=" + server + "/" + path + "\thttp://" + server + "/" +
-                path + "\ttext/html\t\t1234\t\t\t\r\n";
+        std::string path =
+            "dir" + std::to_string(i / 200 % 2) + "/page" + std::to_string(i) + ".html";
+        text += "0\t852076800\t852076900\thttp=" + server + "/" + path + "\thttp://" + server +
+                "/" + path + "\ttext/html\t\t1234\t\t\t\r\n";
     }
     return text;
 }
 
 std::string Folder() {
     static std::string folder = [] {
-        std::string dir = std::filesystem::temp_directory_path().string() + "/trawler-bench-mirror-" +
-                          std::to_string(::getpid()) + "/";
+        std::string dir = std::filesystem::temp_directory_path().string() +
+                          "/trawler-bench-mirror-" + std::to_string(::getpid()) + "/";
         std::filesystem::create_directories(dir);
         fs::WriteFileAtomic(dir + "trfat.db", MakeIndex());
         return dir;
@@ -41,7 +42,9 @@ std::string Folder() {
 }
 
 // Heap bytes that strings hold outside their objects (long strings only).
-size_t StringHeap(const std::string &s) { return s.capacity() > 15 ? s.capacity() + 1 : 0; }
+size_t StringHeap(const std::string &s) {
+    return s.capacity() > 15 ? s.capacity() + 1 : 0;
+}
 } // namespace
 
 static void BM_LoadMirror200k(benchmark::State &state) {

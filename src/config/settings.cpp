@@ -60,7 +60,7 @@ bool SetSettingByName(const std::string &name, const std::string &value) {
         {"OpBrowser", &s.OpBrowser},
     };
     const std::pair<const char *, int32_t *> ints[] = {
-        {"View Style", &s.ViewStyle},   {"Split", &s.Split},
+        {"View Style", &s.ViewStyle},    {"Split", &s.Split},
         {"OpCopyDelay", &s.OpCopyDelay}, {"OpMirrorDelay", &s.OpMirrorDelay},
         {"ListMode", &s.ListMode},
     };

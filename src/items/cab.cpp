@@ -12,7 +12,9 @@ TCabinet::TCabinet(TCabinetRoot &owner, uint8_t kind, const std::string &folder,
     Deletable = kind == KindPlainLog || kind == KindMirrorLog || kind == KindTapline;
 }
 
-bool TCabinet::ShowProperties() { return seam::Dialogs().ShowCabinetProperties(*this); }
+bool TCabinet::ShowProperties() {
+    return seam::Dialogs().ShowCabinetProperties(*this);
+}
 
 std::string TCabinet::Rename(const std::string &newName) {
     SetName(newName);
@@ -24,7 +26,9 @@ void TCabinet::Remove() {
         root->RemoveCabinet(this);
 }
 
-TCabinetRoot::~TCabinetRoot() { Clear(); }
+TCabinetRoot::~TCabinetRoot() {
+    Clear();
+}
 
 TCabinet *TCabinetRoot::AddCabinet(uint8_t kind, const std::string &folder,
                                    const std::string &name) {

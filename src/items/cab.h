@@ -20,7 +20,9 @@ enum : uint8_t {
 };
 
 // Kinds whose folders and files live on disk under their local names.
-inline bool IsLogKind(uint8_t kind) { return kind == KindPlainLog || kind == KindMirrorLog; }
+inline bool IsLogKind(uint8_t kind) {
+    return kind == KindPlainLog || kind == KindMirrorLog;
+}
 
 class TCabinet final : public TTree {
 public:

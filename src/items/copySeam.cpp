@@ -26,5 +26,9 @@ TDefaultCopyEngine defaultEngine;
 TCopyEngine *engine = &defaultEngine;
 } // namespace
 
-TCopyEngine &CopyEngine() { return *engine; }
-void SetCopyEngine(TCopyEngine *impl) { engine = impl ? impl : &defaultEngine; }
+TCopyEngine &CopyEngine() {
+    return *engine;
+}
+void SetCopyEngine(TCopyEngine *impl) {
+    engine = impl ? impl : &defaultEngine;
+}

@@ -133,8 +133,8 @@ TTree *TDir::CopyTo(TTree &target) {
     auto copyFolder = [](TDir &source, TTree &into) -> TTree * {
         if (TTree *existing = FindChildByLocalName(into, source.LocalName()))
             return existing;
-        TDir *made = Create(into, into.GetKind() == KindPlainLog ? source.LocalName()
-                                                                 : source.Name());
+        TDir *made =
+            Create(into, into.GetKind() == KindPlainLog ? source.LocalName() : source.Name());
         CreateFolderOnDisk(*made);
         return made;
     };

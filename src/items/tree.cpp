@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "fileops/fileOP.h"
 #include "items/cab.h"
 #include "platform/error.h"
 #include "platform/seam.h"
-#include "fileops/fileOP.h"
 
 namespace {
 uint64_t nextSerial = 1;
@@ -19,7 +19,6 @@ std::unordered_map<uint64_t, TTree *> &LiveMap() {
     static std::unordered_map<uint64_t, TTree *> map;
     return map;
 }
-
 
 uint64_t FoldedHash(std::string_view s) {
     uint64_t h = 1469598103934665603ull;
@@ -174,7 +173,9 @@ TTree *TItemRef::Get() const {
     return it == map.end() ? nullptr : it->second;
 }
 
-size_t LiveItemCount() { return liveItems; }
+size_t LiveItemCount() {
+    return liveItems;
+}
 
 // ---- construction and destruction ----
 
@@ -189,7 +190,9 @@ TTree::TTree(TItemType itemType, TTree *parentItem, const std::string &itemName)
     ++liveItems;
 }
 
-TTree::TTree(TItemType itemType) : type(itemType), serial(nextSerial++) { ++liveItems; }
+TTree::TTree(TItemType itemType) : type(itemType), serial(nextSerial++) {
+    ++liveItems;
+}
 
 void TTree::Unregister() {
     destroying = true;
@@ -264,10 +267,9 @@ void TTree::DestroyChild(TTree *child) {
     if (!children || !child)
         return;
     auto &list = children->list;
-    auto it = std::lower_bound(list.begin(), list.end(), child->serial,
-                               [](const std::unique_ptr<TTree> &c, uint64_t s) {
-                                   return c->serial < s;
-                               });
+    auto it =
+        std::lower_bound(list.begin(), list.end(), child->serial,
+                         [](const std::unique_ptr<TTree> &c, uint64_t s) { return c->serial < s; });
     if (it == list.end() || it->get() != child)
         return;
     children->byName.Erase(child);
@@ -317,7 +319,9 @@ bool TTree::GetDeletable() const {
     return cabinet && cabinet->Deletable;
 }
 
-std::string TTree::GetURLFrom(const TTree *) const { return {}; }
+std::string TTree::GetURLFrom(const TTree *) const {
+    return {};
+}
 
 std::string TTree::GetCabinetName() const {
     TCabinet *cabinet = GetCabinet();
@@ -368,7 +372,9 @@ int64_t TTree::GetFileCount() const {
     return total;
 }
 
-TTree *TTree::CopyTo(TTree &) { return nullptr; }
+TTree *TTree::CopyTo(TTree &) {
+    return nullptr;
+}
 
 std::string TTree::Rename(const std::string &newName) {
     if (newName.find_first_of("\\/:*?\"<>|") != std::string::npos) {
@@ -432,7 +438,9 @@ std::string SafeLocalName(const std::string &text) {
     return result;
 }
 
-bool SameName(std::string_view a, std::string_view b) { return SameAscii(a, b); }
+bool SameName(std::string_view a, std::string_view b) {
+    return SameAscii(a, b);
+}
 
 // ---- lookups ----
 
@@ -482,22 +490,25 @@ TTree *Lookup(const std::vector<std::unique_ptr<TTree>> &list, TNameIndex &index
 TTree *FindChild(const TTree &parent, std::string_view name, TWant want) {
     if (!parent.children)
         return nullptr;
-    return Lookup(parent.children->list, parent.children->byName, name,
-                  [](const TTree &t) -> std::string_view { return t.Name(); }, want,
-                  &parent.children->nextGuess);
+    return Lookup(
+        parent.children->list, parent.children->byName, name,
+        [](const TTree &t) -> std::string_view { return t.Name(); }, want,
+        &parent.children->nextGuess);
 }
 
 TTree *FindChildByLocalName(const TTree &parent, std::string_view localName, TWant want) {
     if (!parent.children)
         return nullptr;
-    return Lookup(parent.children->list, parent.children->byLocalName, localName,
-                  [](const TTree &t) -> std::string_view { return t.LocalName(); }, want,
-                  nullptr);
+    return Lookup(
+        parent.children->list, parent.children->byLocalName, localName,
+        [](const TTree &t) -> std::string_view { return t.LocalName(); }, want, nullptr);
 }
 
 // ---- navigation and tests ----
 
-std::string GetCaption(const TTree &item) { return item.Name(); }
+std::string GetCaption(const TTree &item) {
+    return item.Name();
+}
 
 bool IsWithin(const TTree *item, const TTree *ancestor) {
     for (const TTree *p = item; p; p = p->IsCabinet() ? nullptr : p->Parent())
@@ -520,7 +531,9 @@ void CheckValid(const TTree &item) {
         throw TError("開放されたオブジェクトです。");
 }
 
-void NotifyItemChanged(const TTree *item) { seam::Notifier().ItemChanged(TItemRef(item)); }
+void NotifyItemChanged(const TTree *item) {
+    seam::Notifier().ItemChanged(TItemRef(item));
+}
 
 // ---- walks ----
 

@@ -111,8 +111,7 @@ private:
     friend class TItemRef;
     friend class TCabinetRoot;
     friend TTree *FindChild(const TTree &parent, std::string_view name, TWant want);
-    friend TTree *FindChildByLocalName(const TTree &parent, std::string_view localName,
-                                       TWant want);
+    friend TTree *FindChildByLocalName(const TTree &parent, std::string_view localName, TWant want);
     void AttachChild(std::unique_ptr<TTree> child);
     void Unregister();
 

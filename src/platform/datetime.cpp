@@ -7,7 +7,9 @@ namespace {
 bool biasTaken = false;
 double bias = 0;
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 // Days from 0001-01-01 (proleptic Gregorian) to the given date.
 int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
@@ -47,17 +49,16 @@ void ResetTimeZoneBias() {
 
 int64_t CurrentUtcOffsetSeconds() {
     std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&now, &local);
     return local.tm_gmtoff;
 }
 
 double EncodeDateTime(const TDateFields &f) {
-    int64_t days = DaysFromCivil(f.Year, static_cast<unsigned>(f.Month),
-                                 static_cast<unsigned>(f.Day)) +
-                   25569;
-    double time = (f.Hour * 3600000.0 + f.Minute * 60000.0 + f.Second * 1000.0 + f.Millisecond) /
-                  86400000.0;
+    int64_t days =
+        DaysFromCivil(f.Year, static_cast<unsigned>(f.Month), static_cast<unsigned>(f.Day)) + 25569;
+    double time =
+        (f.Hour * 3600000.0 + f.Minute * 60000.0 + f.Second * 1000.0 + f.Millisecond) / 86400000.0;
     // Before 1899-12-30 the integer part counts backwards and the fraction stays positive.
     return days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time;
 }
@@ -110,15 +111,15 @@ double UtcSecondsToDosDateTime(int64_t seconds) {
     if (year < 1980 || year > 2107)
         return 0;
     uint16_t date = static_cast<uint16_t>(((year - 1980) << 9) | (month << 5) | day);
-    uint16_t time = static_cast<uint16_t>(((rest / 3600) << 11) | ((rest / 60 % 60) << 5) |
-                                          (rest % 60 / 2));
+    uint16_t time =
+        static_cast<uint16_t>(((rest / 3600) << 11) | ((rest / 60 % 60) << 5) | (rest % 60 / 2));
     return DosDateTimeToDateTime(date, time);
 }
 
 double NowDateTime() {
     struct timespec ts {};
     ::clock_gettime(CLOCK_REALTIME, &ts);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&ts.tv_sec, &local);
     TDateFields f;
     f.Year = local.tm_year + 1900;

@@ -80,8 +80,8 @@ std::string ResolveCase(const std::string &path) {
     }
     while (pos < path.size()) {
         size_t slash = path.find('/', pos);
-        std::string part = path.substr(pos, slash == std::string::npos ? std::string::npos
-                                                                       : slash - pos);
+        std::string part =
+            path.substr(pos, slash == std::string::npos ? std::string::npos : slash - pos);
         pos = slash == std::string::npos ? path.size() : slash + 1;
         if (part.empty())
             continue;
@@ -209,7 +209,9 @@ bool RenamePath(const std::string &from, const std::string &to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool RemoveFile(const std::string &path) { return ::unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string &path) {
+    return ::unlink(path.c_str()) == 0;
+}
 
 bool LastWriteTime(const std::string &path, int64_t &seconds) {
     struct stat st {};

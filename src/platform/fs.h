@@ -25,7 +25,8 @@ bool ReadWholeFile(const std::string &path, std::string &out);
 // Writes data to a temporary file in the folder of path, flushes it to disk and renames it
 // over path. On failure nothing at path changes, the temporary file is removed, and error
 // holds the system's reason.
-bool WriteFileAtomic(const std::string &path, const std::string &data, std::string *error = nullptr);
+bool WriteFileAtomic(const std::string &path, const std::string &data,
+                     std::string *error = nullptr);
 
 bool CreateFolder(const std::string &path); // one level; false when it fails or exists
 bool RenamePath(const std::string &from, const std::string &to);

@@ -44,17 +44,37 @@ TNotifier *notifier = &quietNotifier;
 } // namespace
 
 namespace seam {
-TMessages &Messages() { return *messages; }
-TProgress &Progress() { return *progress; }
-TShell &Shell() { return *shell; }
-TItemDialogs &Dialogs() { return *dialogs; }
-TNotifier &Notifier() { return *notifier; }
+TMessages &Messages() {
+    return *messages;
+}
+TProgress &Progress() {
+    return *progress;
+}
+TShell &Shell() {
+    return *shell;
+}
+TItemDialogs &Dialogs() {
+    return *dialogs;
+}
+TNotifier &Notifier() {
+    return *notifier;
+}
 
-void SetMessages(TMessages *impl) { messages = impl ? impl : &quietMessages; }
-void SetProgress(TProgress *impl) { progress = impl ? impl : &quietProgress; }
-void SetShell(TShell *impl) { shell = impl ? impl : &quietShell; }
-void SetDialogs(TItemDialogs *impl) { dialogs = impl ? impl : &quietDialogs; }
-void SetNotifier(TNotifier *impl) { notifier = impl ? impl : &quietNotifier; }
+void SetMessages(TMessages *impl) {
+    messages = impl ? impl : &quietMessages;
+}
+void SetProgress(TProgress *impl) {
+    progress = impl ? impl : &quietProgress;
+}
+void SetShell(TShell *impl) {
+    shell = impl ? impl : &quietShell;
+}
+void SetDialogs(TItemDialogs *impl) {
+    dialogs = impl ? impl : &quietDialogs;
+}
+void SetNotifier(TNotifier *impl) {
+    notifier = impl ? impl : &quietNotifier;
+}
 
 void SetStatusText(const std::string &text) noexcept {
     try {

@@ -11,7 +11,9 @@
 namespace {
 TStoreReader readers[9] = {};
 
-void ReadTextIndex(TCabinet &cabinet, const std::string &path) { ReadFatIndex(cabinet, path); }
+void ReadTextIndex(TCabinet &cabinet, const std::string &path) {
+    ReadFatIndex(cabinet, path);
+}
 
 bool ReadersInstalled() {
     static bool done = [] {

@@ -14,8 +14,8 @@ struct TStoreMarker {
     uint8_t Kind;
 };
 inline constexpr TStoreMarker StoreMarkers[] = {
-    {"fat", KindNetscape1},       {"fat.db", KindNetscape2}, {"index.dat", KindMsie4},
-    {"DESKTOP.INI", KindMsie3},   {"iexplore.cif", KindMsie2}, {"trfat.db", KindMirrorLog},
+    {"fat", KindNetscape1},     {"fat.db", KindNetscape2},   {"index.dat", KindMsie4},
+    {"DESKTOP.INI", KindMsie3}, {"iexplore.cif", KindMsie2}, {"trfat.db", KindMirrorLog},
     {"Cache.db", KindTapline},
 };
 

@@ -182,9 +182,9 @@ TEST_F(CacheTest, RefreshOfAMirrorWritesTheTreeFirstSoPastedItemsStay) {
 }
 
 TEST_F(CacheTest, IndexThatFailedToReadIsNeverWrittenBack) {
-    const std::string broken =
-        Signature + IndexLine("x", "http://h/x", 1) + "0\tnot-a-number\t0\ty\thttp://h/y\r\n" +
-        IndexLine("z", "http://h/z", 1);
+    const std::string broken = Signature + IndexLine("x", "http://h/x", 1) +
+                               "0\tnot-a-number\t0\ty\thttp://h/y\r\n" +
+                               IndexLine("z", "http://h/z", 1);
     folder.Write("trfat.db", broken);
     TCabinet *cabinet = root.AddCabinet(KindUnknown, folder.Path(), "m");
     LoadCabinet(*cabinet);

@@ -64,11 +64,19 @@ bool TFakeDesktop::ShowCabinetProperties(TCabinet &) {
     DialogsShown.push_back("cabinet");
     return CabinetDialogAnswer;
 }
-void TFakeDesktop::ShowDirProperties(TDir &) { DialogsShown.push_back("dir"); }
-void TFakeDesktop::ShowFileProperties(TFile &) { DialogsShown.push_back("file"); }
+void TFakeDesktop::ShowDirProperties(TDir &) {
+    DialogsShown.push_back("dir");
+}
+void TFakeDesktop::ShowFileProperties(TFile &) {
+    DialogsShown.push_back("file");
+}
 
-TFakeCopyEngine::TFakeCopyEngine() { SetCopyEngine(this); }
-TFakeCopyEngine::~TFakeCopyEngine() { SetCopyEngine(nullptr); }
+TFakeCopyEngine::TFakeCopyEngine() {
+    SetCopyEngine(this);
+}
+TFakeCopyEngine::~TFakeCopyEngine() {
+    SetCopyEngine(nullptr);
+}
 
 void TFakeCopyEngine::CopyFileData(TFile &source, TFile &target) {
     Copies.push_back(source.GetURL() + " -> " + target.GetLocalPath());

@@ -37,7 +37,9 @@ public:
 
     void ErrorBox(const std::string &text) override { Shown.push_back("error: " + text); }
     void WarningBox(const std::string &text) override { Shown.push_back("warning: " + text); }
-    void SetStatusText(const std::string &text) override { ProgressLog.push_back("status:" + text); }
+    void SetStatusText(const std::string &text) override {
+        ProgressLog.push_back("status:" + text);
+    }
     void StartProgress(int64_t minimum, int64_t maximum) override;
     void StepProgress(int64_t count) override;
     void ResetProgress() override { ProgressLog.push_back("reset"); }
