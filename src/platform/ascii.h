@@ -12,16 +12,18 @@ inline char LowerAscii(char c) {
 }
 
 inline std::string ToUpperAscii(std::string_view text) {
-    std::string result(text);
-    for (char &c : result)
-        c = UpperAscii(c);
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text)
+        result.push_back(UpperAscii(c));
     return result;
 }
 
 inline std::string ToLowerAscii(std::string_view text) {
-    std::string result(text);
-    for (char &c : result)
-        c = LowerAscii(c);
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text)
+        result.push_back(LowerAscii(c));
     return result;
 }
 
