@@ -31,7 +31,10 @@ namespace {
 size_t Utf8Length(std::string_view text, size_t i) {
     auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     unsigned char c = byte(i);
-    size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
+    size_t n = c >= 0xF0 && c <= 0xF4   ? 4
+               : c >= 0xE0 && c <= 0xEF ? 3
+               : c >= 0xC2 && c <= 0xDF ? 2
+                                        : 0;
     if (n == 0 || i + n > text.size())
         return 0;
     for (size_t k = 1; k < n; ++k)

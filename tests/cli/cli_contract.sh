@@ -64,6 +64,11 @@ check "escaped url" 'http=h/a\\b' "$("$cli" list "$work/plain" --kind 1 | tail -
 # JSON output is one array with one object per file.
 json=$("$cli" list "$work/mirror" --format json)
 check "json records" 2 "$(printf '%s\n' "$json" | grep -c '"url"')"
+# A byte that cannot start UTF-8 (F8) is escaped with the bytes after it, never passed on raw.
+mkdir -p "$work/bytes/h"
+printf 'x' >"$work/bytes/h/$(printf 'a\370\200\200b')"
+check "json escapes a byte that is not UTF-8" '"url": "h/a\u00f8\u0080\u0080b"' \
+    "$("$cli" list "$work/bytes" --kind 1 --format json | grep -o '"url": "[^"]*"')"
 
 # The settings file was never created.
 check "no settings written" "" "$(find "$HOME" -type f)"
