@@ -103,6 +103,11 @@ double DosDateTimeToDateTime(uint16_t date, uint16_t time) {
 }
 
 double UtcSecondsToDosDateTime(int64_t seconds) {
+    // Far outside 1980-2107 in any zone; beyond this the sums below would overflow, and the
+    // year, cut to int, could wrap back into the DOS range.
+    constexpr int64_t Limit = int64_t{1} << 40;
+    if (seconds < -Limit || seconds > Limit)
+        return 0;
     int64_t local = seconds + CurrentUtcOffsetSeconds();
     int64_t days = local >= 0 ? local / 86400 : -((-local + 86399) / 86400);
     int64_t rest = local - days * 86400;

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <unistd.h>
 
 #include "config/settings.h"
@@ -242,6 +243,23 @@ TEST(FileTimeTest, ConvertsThroughLocalDosTime) {
     };
     for (const Row &row : rows)
         EXPECT_DOUBLE_EQ(FileTimeToDateTime(row.value), row.expected) << row.name;
+}
+
+TEST(DiskTimeTest, TimesFarOutsideTheDosRangeHaveNoDate) {
+    setenv("TZ", "Asia/Tokyo", 1);
+    ResetTimeZoneBias();
+    struct Row {
+        const char *name;
+        int64_t seconds;
+    };
+    // File systems such as tmpfs keep any 64-bit modification time.
+    const Row rows[] = {
+        {"year 2000 plus 25 times 2^32 years", INT64_C(3388401920997082800)},
+        {"largest", std::numeric_limits<int64_t>::max()},
+        {"smallest", std::numeric_limits<int64_t>::min()},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(UtcSecondsToDosDateTime(row.seconds), 0) << row.name;
 }
 
 TEST(ContentTypeTest, FindsTheFirstHeaderWithOneBlank) {
