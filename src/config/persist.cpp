@@ -22,11 +22,11 @@ void OpenOrThrow(TRegistry &registry, const std::string &key, bool canCreate) {
         throw TError(RegistryCorruptText);
 }
 
-// The stored kind is a byte; a number that does not fit one is left for recognition to
-// decide instead of being cut to whatever kind its low byte happens to name.
+// A number that names no kind is left for recognition to decide, rather than giving a
+// cabinet that no reader ever fills (or being cut to whatever kind its low byte names).
 uint8_t KindFromAttribute(int32_t attribute) {
-    return (attribute >= 0 && attribute <= 255) ? static_cast<uint8_t>(attribute)
-                                                : uint8_t{KindUnknown};
+    return (attribute >= KindUnknown && attribute <= KindMsie4) ? static_cast<uint8_t>(attribute)
+                                                                : uint8_t{KindUnknown};
 }
 
 void ReadConfig(TRegistry &reg, TSettings &s, TReadResult &result) {
@@ -232,9 +232,14 @@ bool EraseRegistry(TRegistry &registry) {
     }
     if (!erased)
         seam::Messages().ErrorBox(RegistryMissingText);
-    registry.SetRootKey(THive::LocalMachine);
-    registry.DeleteKey(UninstallKey);
-    registry.SetRootKey(THive::CurrentUser);
+    // Removing the uninstall entry has no failure of its own to report, and the program is
+    // ending: a file that cannot be saved must not escape from here.
+    try {
+        registry.SetRootKey(THive::LocalMachine);
+        registry.DeleteKey(UninstallKey);
+        registry.SetRootKey(THive::CurrentUser);
+    } catch (const std::exception &) {
+    }
     return erased;
 }
 

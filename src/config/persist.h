@@ -55,7 +55,7 @@ void WriteRegistry(TRegistry &registry, const TTools &tools, const TCabinetRoot 
 // Removes "\Software\Kestrelware\Trawler" (and "\Software\Kestrelware" when nothing else is
 // left in it) from the current user's hive, then the uninstall entry from the machine hive.
 // When the first part fails the message "Trawle のレジストリー情報はありません。" is shown
-// and the result is false.
+// and the result is false. Nothing is thrown, even when the file cannot be saved.
 bool EraseRegistry(TRegistry &registry);
 
 // The three operations over the registry file, each working on the file as it is at the

@@ -588,11 +588,17 @@ bool TRegistry::Save(std::string *error) {
             *error = "the existing file could not be read";
         return false;
     }
+    std::string text = ToText();
+    if (text.size() > MaxFileSize) {
+        if (error)
+            *error = "the file would be too large to read again";
+        return false;
+    }
     for (size_t slash = path.find('/', 1); slash != std::string::npos;
          slash = path.find('/', slash + 1))
         if (!fs::FolderExists(path.substr(0, slash)))
             fs::CreateFolder(path.substr(0, slash));
-    if (!fs::WriteFileAtomic(path, ToText(), error))
+    if (!fs::WriteFileAtomic(path, text, error))
         return false;
     modified = false;
     ++saveCount;

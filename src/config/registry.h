@@ -72,7 +72,8 @@ public:
     // The file behind the registry; empty for a registry in memory.
     const std::string &FilePath() const { return path; }
     // Writes the file now (atomically; the folders are created first). True when it is
-    // written, or when the registry lives in memory. On failure error holds the reason.
+    // written, or when the registry lives in memory. A text larger than MaxFileSize is not
+    // written, since it could not be read again. On failure error holds the reason.
     bool Save(std::string *error = nullptr);
     // Something changed since the last save.
     bool Modified() const { return modified; }

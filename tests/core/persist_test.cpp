@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -310,11 +311,12 @@ TEST_F(Persist, CabinetsAreReadInEnumerationOrderWithTheirValues) {
         ConfigSection() + CabinetSection("Cab10", "Ten", 2) +
         CabinetSection("Cab2", "Two", 4, "\"Delete\"=dword:00000001\n") +
         CabinetSection("anything", "Other", 0, "\"User\"=dword:5\n\"Delete\"=dword:0\n") +
-        CabinetSection("Cab3", "Huge", 300));
+        CabinetSection("Cab3", "Huge", 300) + CabinetSection("Cab4", "Nine", 9));
     TReadResult result = Read();
     EXPECT_TRUE(result.Ok);
     EXPECT_TRUE(desktop.Shown.empty());
-    ASSERT_EQ(CabinetNames(root), (std::vector<std::string>{"Ten", "Two", "Other", "Huge"}));
+    ASSERT_EQ(CabinetNames(root),
+              (std::vector<std::string>{"Ten", "Two", "Other", "Huge", "Nine"}));
     const TCabinet &ten = *root.Cabinets()[0];
     EXPECT_EQ(ten.Path, "/c/Ten/");
     EXPECT_EQ(ten.Kind, KindMirrorLog);
@@ -329,6 +331,7 @@ TEST_F(Persist, CabinetsAreReadInEnumerationOrderWithTheirValues) {
     EXPECT_EQ(other.User, ""); // of another type: no message either
     EXPECT_FALSE(other.Deletable);
     EXPECT_EQ(root.Cabinets()[3]->Kind, KindUnknown); // no byte holds 300
+    EXPECT_EQ(root.Cabinets()[4]->Kind, KindUnknown); // no store has kind 9
 }
 
 struct TCabinetFaultCase {
@@ -523,6 +526,19 @@ TEST_F(Persist, EraseWithNothingStoredSaysSoAndStillRemovesTheUninstallEntry) {
     EXPECT_EQ(desktop.Shown, std::vector{MissingBox});
     registry.SetRootKey(THive::LocalMachine);
     EXPECT_FALSE(registry.KeyExists(UninstallKey));
+}
+
+TEST_F(Persist, EraseThatCannotSaveReportsInsteadOfThrowing) {
+    TTempFolder temp;
+    std::string path = temp.Path() + "registry.reg";
+    TRegistry file(path);
+    Read();
+    file.LoadText(registry.ToText());
+    std::filesystem::create_directories(path + "/inside"); // no file can be saved there now
+    bool erased = true;
+    EXPECT_NO_THROW(erased = EraseRegistry(file));
+    EXPECT_FALSE(erased);
+    EXPECT_EQ(desktop.Shown, std::vector{MissingBox});
 }
 
 TEST_F(Persist, EraseThroughTheStoreWritesNothingElse) {

@@ -414,6 +414,24 @@ TEST(RegistryFile, AFileThatCannotBeReadIsNeverOverwritten) {
     EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
+// A file the registry would refuse to read at the next start is never written.
+TEST(RegistryFile, ASaveNeverWritesAFileTooLargeToReadBack) {
+    TTempFolder temp;
+    std::string path = temp.Path() + "registry.reg";
+    {
+        TRegistry registry(path);
+        ASSERT_TRUE(registry.OpenKey("\\K", true));
+        registry.WriteString("x", "small");
+        registry.CloseKey();
+        ASSERT_TRUE(registry.OpenKey("\\K", false));
+        registry.WriteString("x", std::string(TRegistry::MaxFileSize, 'a'));
+        EXPECT_THROW(registry.CloseKey(), TError);
+    }
+    TRegistry again(path);
+    ASSERT_TRUE(again.OpenKey("\\K", false));
+    EXPECT_EQ(again.ReadString("x"), "small");
+}
+
 class RegistryPath : public testing::Test {
 protected:
     void SetUp() override {
