@@ -137,7 +137,12 @@ TReadResult ReadRegistry(TRegistry &registry, TTools &tools, TCabinetRoot &root,
         if (s.HtmlFileExt.empty())
             s.HtmlFileExt = DefaultHtmlFileExt;
         registry.WriteFloat("Exec", now);
-        registry.CloseKey();
+        try {
+            registry.CloseKey();
+        } catch (const TError &) {
+            // A settings file that cannot be written just now still holds readable lists:
+            // only this start time goes unsaved, and the save at the end reports the trouble.
+        }
         ReadTools(registry, tools);
         ReadCabinets(registry, root);
     } catch (const std::exception &) {

@@ -661,7 +661,7 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
     CloseKey();
     for (size_t i = found; i < parts.size(); ++i) {
         at = &at->AddSub(parts[i]);
-        modified = true;
+        modified = changed = true;
     }
     open = at;
     return true;
@@ -669,8 +669,13 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
 
 void TRegistry::CloseKey() {
     open = nullptr;
-    if (modified)
-        SaveOrThrow();
+    // Only closing a key that was changed saves; after a failed save the changes stay
+    // pending until the next changed key is closed, and closing unchanged keys goes on.
+    if (changed) {
+        changed = false;
+        if (modified)
+            SaveOrThrow();
+    }
 }
 
 std::string TRegistry::CurrentPath() const {
@@ -749,7 +754,7 @@ void TRegistry::WriteData(const std::string &name, const TRegData &data) {
     } else {
         key->Values.Append({name, data});
     }
-    modified = true;
+    modified = changed = true;
 }
 
 void TRegistry::WriteInteger(const std::string &name, int32_t value) {
@@ -780,7 +785,7 @@ bool TRegistry::ValueExists(const std::string &name) const {
 bool TRegistry::DeleteValue(const std::string &name) {
     if (!Current()->Values.Erase(name))
         return false;
-    modified = true;
+    modified = changed = true;
     return true;
 }
 

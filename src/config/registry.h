@@ -138,7 +138,8 @@ private:
 
     std::string path;
     bool unreadable = false;
-    bool modified = false;
+    bool modified = false; // changes not yet saved
+    bool changed = false;  // a change since the last CloseKey
     int saveCount = 0;
     THive hive = THive::CurrentUser;
     std::unique_ptr<TRegKey> top; // its subkeys are the hives, by their full names

@@ -554,3 +554,15 @@ TEST_F(Persist, EraseThroughTheStoreWritesNothingElse) {
                               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
                               "Uninstall]\r\n\r\n");
 }
+
+TEST_F(Persist, ASettingsFileThatCannotBeSavedStillGivesItsLists) {
+    TTempFolder temp;
+    std::string path = temp.Path() + "registry.reg";
+    TRegistry file(path);
+    file.LoadText("REGEDIT4\n\n" + ConfigSection() + CabinetSection("Cab0", "first", 2));
+    std::filesystem::create_directories(path + "/inside"); // no file can be saved there now
+    ReadRegistry(file, tools, root, Program, 36000.0);
+    EXPECT_TRUE(desktop.Shown.empty());
+    ASSERT_EQ(root.Cabinets().size(), 1u);
+    EXPECT_EQ(root.Cabinets()[0]->Name(), "first");
+}
