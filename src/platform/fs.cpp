@@ -233,6 +233,7 @@ std::vector<TFolderEntry> ListFolder(const std::string &folder) {
         TFolderEntry entry;
         entry.Name = e->d_name;
         struct stat st {};
+        entry.IsLink = ::lstat((base + entry.Name).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
         // A symbolic link is taken for what it points to; a dangling one as a file.
         if (::stat((base + entry.Name).c_str(), &st) == 0 ||
             ::lstat((base + entry.Name).c_str(), &st) == 0) {

@@ -38,6 +38,7 @@ bool LastWriteTime(const std::string &path, int64_t &seconds);
 struct TFolderEntry {
     std::string Name;
     bool IsFolder = false;
+    bool IsLink = false; // a symbolic link (IsFolder and the rest describe what it points to)
     int64_t Size = 0;
     int64_t Modified = 0; // Unix seconds
     uint64_t Device = 0;  // with Inode: the identity of what the entry names

@@ -18,19 +18,40 @@ void ReadPlainLog(TCabinet &cabinet, const std::string &folder) {
 void ScanLogFolder(TTree &parent, const std::string &folder) {
     std::set<std::pair<uint64_t, uint64_t>> visited;
     std::vector<std::pair<TTree *, std::string>> pending{{&parent, fs::WithTrailingSlash(folder)}};
-    while (!pending.empty()) {
+    // Folders reached through a symbolic link wait until every real folder has been scanned,
+    // so a link never takes the place of the folder it points to.
+    struct TLink {
+        TTree *parent;
+        std::string path;
+        fs::TFolderEntry entry;
+    };
+    std::vector<TLink> links;
+    size_t nextLink = 0;
+    auto fileFolder = [&](TTree &into, const fs::TFolderEntry &entry) -> TDir * {
+        // A link back to a folder already scanned would otherwise never end.
+        if (!visited.insert({entry.Device, entry.Inode}).second)
+            return nullptr;
+        TDir *dir = FindOrAddDir(into, entry.Name);
+        if (dir->LocalName() != entry.Name)
+            dir->KeepDiskName(entry.Name);
+        return dir;
+    };
+    while (!pending.empty() || nextLink < links.size()) {
+        if (pending.empty()) {
+            TLink link = std::move(links[nextLink++]);
+            if (TDir *dir = fileFolder(*link.parent, link.entry))
+                pending.emplace_back(dir, link.path + link.entry.Name + "/");
+            continue;
+        }
         auto [item, path] = std::move(pending.back());
         pending.pop_back();
         std::vector<std::pair<TTree *, std::string>> subfolders;
-        for (const fs::TFolderEntry &entry : fs::ListFolder(path)) {
-            if (entry.IsFolder) {
-                // A link back to a folder already scanned would otherwise never end.
-                if (!visited.insert({entry.Device, entry.Inode}).second)
-                    continue;
-                TDir *dir = FindOrAddDir(*item, entry.Name);
-                if (dir->LocalName() != entry.Name)
-                    dir->KeepDiskName(entry.Name);
-                subfolders.emplace_back(dir, path + entry.Name + "/");
+        for (fs::TFolderEntry &entry : fs::ListFolder(path)) {
+            if (entry.IsFolder && entry.IsLink) {
+                links.push_back({item, path, std::move(entry)});
+            } else if (entry.IsFolder) {
+                if (TDir *dir = fileFolder(*item, entry))
+                    subfolders.emplace_back(dir, path + entry.Name + "/");
             } else {
                 TFileData data;
                 data.Size = entry.Size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(entry.Size);

@@ -328,6 +328,19 @@ TEST_F(CacheTest, PlainLogScanEndsOnAFolderLinkLoop) {
     EXPECT_LT(cabinet->GetFolderCount(), 10);
 }
 
+TEST_F(CacheTest, PlainLogFolderIsFiledEvenWhenALinkToItIsMetFirst) {
+    folder.Write("log/z/deep/real/page.html", "page");
+    std::filesystem::create_directory_symlink(folder.Path() + "log/z/deep/real",
+                                              folder.Path() + "log/alias");
+    TCabinet *cabinet = root.AddCabinet(KindPlainLog, folder.Path() + "log/", "p");
+    LoadCabinet(*cabinet);
+    TTree *deep = FindChild(*cabinet, "z");
+    deep = deep ? FindChild(*deep, "deep") : nullptr;
+    TTree *real = deep ? FindChild(*deep, "real") : nullptr;
+    ASSERT_NE(real, nullptr);
+    EXPECT_NE(FindChild(*real, "page.html"), nullptr);
+}
+
 TEST_F(CacheTest, CabinetWithoutAFolderReadsNothing) {
     TCabinet *cabinet = root.AddCabinet(KindUnknown, "", "no folder");
     LoadCabinet(*cabinet);
