@@ -207,7 +207,10 @@ int main(int argc, char **argv) {
         else
             UpdateCabinetIndex(*cabinet);
     }
-    std::fflush(stdout);
     seam::SetMessages(nullptr);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "trawler-cli: the output could not be written\n";
+        return 1;
+    }
     return messages.ErrorShown ? 1 : 0;
 }

@@ -9,6 +9,7 @@
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace fs {
 namespace {
@@ -19,7 +20,8 @@ bool StatPath(const std::string &path, struct stat &st) {
 struct TListing {
     int64_t mtimeSec = 0;
     int64_t mtimeNsec = 0;
-    std::vector<std::string> names;
+    // Entry names by their upper-cased form, each list in the order the folder gave them.
+    std::unordered_map<std::string, std::vector<std::string>> byFolded;
 };
 
 // Per-folder listing cache for case-insensitive lookups.
@@ -43,7 +45,7 @@ const TListing *Listing(const std::string &folder) {
     if (DIR *d = ::opendir(folder.empty() ? "." : folder.c_str())) {
         while (dirent *e = ::readdir(d)) {
             if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                listing.names.emplace_back(e->d_name);
+                listing.byFolded[ToUpperAscii(e->d_name)].emplace_back(e->d_name);
         }
         ::closedir(d);
     }
@@ -90,14 +92,19 @@ std::string ResolveCase(const std::string &path) {
             const TListing *listing = Listing(resolved);
             if (!listing)
                 return path;
-            const std::string *match = nullptr;
-            for (const auto &name : listing->names)
-                if (SameAscii(name, part)) {
+            auto hit = listing->byFolded.find(ToUpperAscii(part));
+            if (hit == listing->byFolded.end())
+                return path;
+            // Among names that differ only in case, a folder where the path goes on and
+            // a file where it ends.
+            const std::string *match = &hit->second.front();
+            for (const std::string &name : hit->second) {
+                bool folder = FolderExists(resolved + name);
+                if (folder == (slash != std::string::npos)) {
                     match = &name;
                     break;
                 }
-            if (!match)
-                return path;
+            }
             candidate = resolved + *match;
         }
         resolved = candidate;

@@ -70,6 +70,11 @@ printf 'x' >"$work/bytes/h/$(printf 'a\370\200\200b')"
 check "json escapes a byte that is not UTF-8" '"url": "h/a\u00f8\u0080\u0080b"' \
     "$("$cli" list "$work/bytes" --kind 1 --format json | grep -o '"url": "[^"]*"')"
 
+# Output that cannot be written is a failure, not a success.
+if [ -w /dev/full ]; then
+    "$cli" list "$work/mirror" >/dev/full 2>/dev/null; check "unwritable output" 1 "$?"
+fi
+
 # The settings file was never created.
 check "no settings written" "" "$(find "$HOME" -type f)"
 

@@ -348,3 +348,11 @@ TEST_F(CacheTest, CabinetWithoutAFolderReadsNothing) {
     EXPECT_EQ(cabinet->ChildCount(), 0u);
     EXPECT_TRUE(cabinet->IndexRead);
 }
+
+TEST_F(CacheTest, MarkerFileIsFoundBesideAFolderOfTheSameNameInOtherCase) {
+    std::filesystem::create_directories(folder.Path() + "FAT");
+    folder.Write("Fat", Signature);
+    TCabinet *cabinet = root.AddCabinet(KindUnknown, folder.Path(), "n");
+    DetectCabinetKind(*cabinet);
+    EXPECT_EQ(cabinet->Kind, KindNetscape1);
+}
