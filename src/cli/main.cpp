@@ -149,30 +149,17 @@ void PrintList(const TCabinet &cabinet, bool json) {
 
 void PrintTree(const TCabinet &cabinet) {
     std::string out = EscapeField(cabinet.Name()) + "/\n";
-    struct Frame {
-        const TTree *folder;
-        size_t next;
-    };
-    std::vector<Frame> stack{{&cabinet, 0}};
-    while (!stack.empty()) {
-        Frame &top = stack.back();
-        if (top.next >= top.folder->ChildCount()) {
-            stack.pop_back();
-            continue;
-        }
-        const TTree *child = top.folder->Children()[top.next++].get();
-        out.append(2 * stack.size(), ' ');
-        out += EscapeField(child->Name());
-        if (!child->IsFile()) {
+    ForEachDescendant(cabinet, [&](const TTree &item, size_t depth) {
+        out.append(2 * depth, ' ');
+        out += EscapeField(item.Name());
+        if (!item.IsFile())
             out += '/';
-            stack.push_back({child, 0});
-        }
         out += '\n';
         if (out.size() > (1 << 20)) {
             std::fwrite(out.data(), 1, out.size(), stdout);
             out.clear();
         }
-    }
+    });
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 } // namespace

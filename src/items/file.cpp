@@ -176,9 +176,9 @@ TTree *TDir::CopyTo(TTree &target) {
 // ---- TFile ----
 
 TFile::TFile(TTree &parent, const TFileData &data, const std::string &name)
-    : TTree(TItemType::File, &parent, name), Modified(data.Modified), Accessed(data.Accessed),
-      URL(data.URL), CacheFile(data.CacheFile), ContentType(data.ContentType), Size(data.Size),
-      RootPage(data.RootPage) {}
+    : TTree(TItemType::File, &parent, name) {
+    TakeData(data);
+}
 
 TFile *TFile::Create(TTree &parent, const TFileData &data, const std::string &name) {
     return Attach(parent, std::unique_ptr<TFile>(new TFile(parent, data, name)));

@@ -537,7 +537,8 @@ void NotifyItemChanged(const TTree *item) {
 
 // ---- walks ----
 
-void ForEachDescendant(const TTree &item, const std::function<void(const TTree &)> &visit) {
+void ForEachDescendant(const TTree &item,
+                       const std::function<void(const TTree &, size_t depth)> &visit) {
     struct Frame {
         const TTree *folder;
         size_t next;
@@ -551,10 +552,14 @@ void ForEachDescendant(const TTree &item, const std::function<void(const TTree &
             continue;
         }
         const TTree *child = list[top.next++].get();
-        visit(*child);
+        visit(*child, stack.size());
         if (!child->Children().empty())
             stack.push_back({child, 0});
     }
+}
+
+void ForEachDescendant(const TTree &item, const std::function<void(const TTree &)> &visit) {
+    ForEachDescendant(item, [&visit](const TTree &t, size_t) { visit(t); });
 }
 
 void ResetFound(TTree &item, bool recursive) {

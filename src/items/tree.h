@@ -163,6 +163,9 @@ void SweepNotFound(TTree &item);
 // Visits the subtree below item (not item itself) depth-first: each child in child order,
 // a folder's children right after it. Bounded stack at any depth.
 void ForEachDescendant(const TTree &item, const std::function<void(const TTree &)> &visit);
+// The same walk, also handing each item's depth below item (1 for its children).
+void ForEachDescendant(const TTree &item,
+                       const std::function<void(const TTree &, size_t depth)> &visit);
 
 // "\" → "/" (a local path to the path part of a "file:///" address; on POSIX the leading
 // "/" is dropped too) and back.
