@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/common.h"
 #include "cli/output.h"
 #include "config/settings.h"
 #include "items/cab.h"
@@ -20,26 +21,19 @@
 #include "platform/seam.h"
 #include "stores/cache.h"
 
-namespace {
-constexpr int ExitUsage = 2;
-
+extern const char *Usage;
 const char *Usage =
     "usage: trawler-cli kind FOLDER\n"
     "       trawler-cli list FOLDER [--kind N] [--set NAME=VALUE]... [--format tsv|json]\n"
     "       trawler-cli tree FOLDER [--kind N]\n"
-    "       trawler-cli reindex FOLDER [--kind N]\n";
+    "       trawler-cli reindex FOLDER [--kind N]\n"
+    "       trawler-cli detect --registry FILE [--cabinet FOLDER[:KIND]]...\n"
+    "       trawler-cli paste --cabinet FOLDER[:KIND]... [--move] [--root N:ADDRESS]\n"
+    "                   [--answer yes|no|all|cancel] [--set NAME=VALUE]... --into N:ADDRESS\n"
+    "                   N:ADDRESS...\n"
+    "       trawler-cli links --cabinet FOLDER[:KIND]... N:ADDRESS\n";
 
-class TCliMessages final : public TMessages {
-public:
-    bool ErrorShown = false;
-    void ErrorBox(const std::string &text) override {
-        ErrorShown = true;
-        std::cerr << "error: " << EscapeField(text) << '\n';
-    }
-    void WarningBox(const std::string &text) override {
-        std::cerr << "warning: " << EscapeField(text) << '\n';
-    }
-};
+namespace {
 
 struct TOptions {
     std::string Command;
@@ -47,11 +41,6 @@ struct TOptions {
     int Kind = 0;
     bool Json = false;
 };
-
-[[noreturn]] void UsageError(const std::string &why) {
-    std::cerr << "trawler-cli: " << why << '\n' << Usage;
-    std::exit(ExitUsage);
-}
 
 TOptions ParseArguments(int argc, char **argv) {
     TOptions options;
@@ -162,9 +151,37 @@ void PrintTree(const TCabinet &cabinet) {
     });
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
+
+// The command word of a command that parses its own arguments, found past the options that
+// come before it; -1 when there is none.
+int OwnCommand(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "detect" || arg == "paste" || arg == "links")
+            return i;
+        if (arg.size() > 2 && arg[0] == '-' && arg[1] == '-' && arg != "--move" && arg != "--help")
+            ++i; // every other option takes a value
+        else if (arg.empty() || arg[0] != '-')
+            return -1;
+    }
+    return -1;
+}
 } // namespace
 
 int main(int argc, char **argv) {
+    if (int at = OwnCommand(argc, argv); at > 0) {
+        std::vector<std::string> args;
+        for (int i = 1; i < argc; ++i)
+            if (i != at)
+                args.push_back(argv[i]);
+        std::string command = argv[at];
+        ResetTimeZoneBias();
+        if (command == "detect")
+            return RunDetect(args);
+        if (command == "paste")
+            return RunPaste(args);
+        return RunLinks(args);
+    }
     TOptions options = ParseArguments(argc, argv);
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::absolute(options.Folder, ec).lexically_normal();
@@ -195,9 +212,7 @@ int main(int argc, char **argv) {
             UpdateCabinetIndex(*cabinet);
     }
     seam::SetMessages(nullptr);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::cerr << "trawler-cli: the output could not be written\n";
+    if (!FlushOutput())
         return 1;
-    }
     return messages.ErrorShown ? 1 : 0;
 }

@@ -5,7 +5,11 @@
 #include "platform/datetime.h"
 #include "platform/fs.h"
 #include "platform/seam.h"
+#include "stores/fatDb.h"
 #include "stores/fatIndex.h"
+#include "stores/ie2Index.h"
+#include "stores/ie3Cache.h"
+#include "stores/ie4Index.h"
 #include "stores/plainLog.h"
 
 namespace {
@@ -21,6 +25,10 @@ bool ReadersInstalled() {
         readers[KindMirrorLog] = ReadTextIndex;
         readers[KindNetscape1] = ReadTextIndex;
         readers[KindTapline] = ReadTextIndex;
+        readers[KindNetscape2] = ReadFatDb;
+        readers[KindMsie2] = ReadIE2Index;
+        readers[KindMsie3] = ReadIE3Cache;
+        readers[KindMsie4] = ReadIE4Index;
         return true;
     }();
     return done;

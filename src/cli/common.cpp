@@ -1,0 +1,109 @@
+#include "cli/common.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+#include "cli/output.h"
+#include "items/tree.h"
+#include "platform/fs.h"
+#include "stores/cache.h"
+
+extern const char *Usage;
+
+void TCliMessages::ErrorBox(const std::string &text) {
+    ErrorShown = true;
+    std::cerr << "error: " << EscapeField(text) << '\n';
+}
+
+void TCliMessages::WarningBox(const std::string &text) {
+    std::cerr << "warning: " << EscapeField(text) << '\n';
+}
+
+void UsageError(const std::string &why) {
+    std::cerr << "trawler-cli: " << why << '\n' << Usage;
+    std::exit(ExitUsage);
+}
+
+TCabinetSpec ParseCabinetSpec(const std::string &text) {
+    TCabinetSpec spec;
+    std::string folder = text;
+    size_t colon = text.rfind(':');
+    if (colon != std::string::npos && colon + 1 < text.size() &&
+        text.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
+        if (text.size() - colon - 1 > 1 || text[colon + 1] > '8')
+            UsageError("the kind must be a number from 0 to 8: " + text.substr(colon + 1));
+        spec.Kind = text[colon + 1] - '0';
+        folder = text.substr(0, colon);
+    }
+    std::error_code ec;
+    std::filesystem::path path = std::filesystem::absolute(folder, ec).lexically_normal();
+    if (ec || folder.empty() || !fs::FolderExists(path.string()))
+        UsageError("no such folder: " + folder);
+    spec.Folder = path.string();
+    return spec;
+}
+
+std::vector<TCabinet *> RegisterCabinets(TCabinetRoot &root, const std::vector<TCabinetSpec> &specs,
+                                         bool load) {
+    std::vector<TCabinet *> cabinets;
+    for (const TCabinetSpec &spec : specs) {
+        std::filesystem::path folder(spec.Folder);
+        std::string name = folder.filename().string();
+        if (name.empty())
+            name = folder.parent_path().filename().string();
+        if (name.empty())
+            name = spec.Folder;
+        cabinets.push_back(root.AddCabinet(static_cast<uint8_t>(spec.Kind), spec.Folder, name));
+    }
+    if (load)
+        for (TCabinet *cabinet : cabinets)
+            LoadCabinet(*cabinet);
+    return cabinets;
+}
+
+TTree *FindNamedItem(const std::vector<TCabinet *> &cabinets, const std::string &name) {
+    size_t colon = name.find(':');
+    if (colon == 0 || colon == std::string::npos || colon > 6 ||
+        name.find_first_not_of("0123456789") != colon)
+        return nullptr;
+    size_t number = std::stoul(name.substr(0, colon));
+    if (number < 1 || number > cabinets.size())
+        return nullptr;
+    TCabinet *cabinet = cabinets[number - 1];
+    std::string address = name.substr(colon + 1);
+    if (address.empty())
+        return cabinet;
+    const TTree *found = nullptr;
+    ForEachDescendant(*cabinet, [&](const TTree &item) {
+        if (!found && item.GetURL() == address)
+            found = &item;
+    });
+    return const_cast<TTree *>(found);
+}
+
+int CabinetNumber(const std::vector<TCabinet *> &cabinets, const TTree &item) {
+    const TCabinet *cabinet = item.IsCabinet() ? static_cast<const TCabinet *>(&item)
+                                               : item.GetCabinet();
+    for (size_t i = 0; i < cabinets.size(); ++i)
+        if (cabinets[i] == cabinet)
+            return static_cast<int>(i + 1);
+    return 0;
+}
+
+std::string ItemName(const std::vector<TCabinet *> &cabinets, const TTree &item) {
+    int number = CabinetNumber(cabinets, item);
+    if (number == 0)
+        return {};
+    return std::to_string(number) + ":" + (item.IsCabinet() ? std::string() : item.GetURL());
+}
+
+bool FlushOutput() {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "trawler-cli: the output could not be written\n";
+        return false;
+    }
+    return true;
+}

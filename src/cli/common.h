@@ -1,0 +1,56 @@
+#pragma once
+// What the trawler-cli commands share: the message sink, usage errors, and cabinets named on
+// the command line with --cabinet FOLDER[:KIND] and their items named N:ADDRESS.
+#include <string>
+#include <vector>
+
+#include "items/cab.h"
+#include "platform/seam.h"
+
+inline constexpr int ExitUsage = 2;
+
+// Messages the desktop program shows in a box, written to standard error as "error: TEXT"
+// or "warning: TEXT" with the text escaped as an output field.
+class TCliMessages final : public TMessages {
+public:
+    bool ErrorShown = false;
+    void ErrorBox(const std::string &text) override;
+    void WarningBox(const std::string &text) override;
+};
+
+// Writes "trawler-cli: WHY" and the usage text to standard error and exits with status 2.
+[[noreturn]] void UsageError(const std::string &why);
+
+// A cabinet named on the command line.
+struct TCabinetSpec {
+    std::string Folder; // absolute and normalised
+    int Kind = 0;
+};
+// Parses FOLDER or FOLDER:KIND (KIND 0 to 8; a folder may itself hold colons). A missing
+// folder or a bad kind is a usage error.
+TCabinetSpec ParseCabinetSpec(const std::string &text);
+
+// Registers the cabinets below root in the order given, each named after its folder, and,
+// when load is set, loads each one as the program does at start-up. Cabinet N of the
+// command line is result[N - 1].
+std::vector<TCabinet *> RegisterCabinets(TCabinetRoot &root, const std::vector<TCabinetSpec> &specs,
+                                         bool load);
+
+// The item named N:ADDRESS: N the cabinet's number from 1, ADDRESS the item's GetURL as
+// `list` prints it (a folder's ends with "/"; empty for the cabinet itself). nullptr when
+// the cabinet or the item does not exist.
+TTree *FindNamedItem(const std::vector<TCabinet *> &cabinets, const std::string &name);
+// The name N:ADDRESS of an item of one of the cabinets ("" when it lies in none).
+std::string ItemName(const std::vector<TCabinet *> &cabinets, const TTree &item);
+// The number (from 1) of the cabinet holding the item, 0 when none.
+int CabinetNumber(const std::vector<TCabinet *> &cabinets, const TTree &item);
+
+// Flushes standard output; false (after a message on standard error) when it could not be
+// written.
+bool FlushOutput();
+
+// The commands that take their own arguments (everything after the command word, options
+// that came before it included).
+int RunDetect(const std::vector<std::string> &args);
+int RunPaste(const std::vector<std::string> &args);
+int RunLinks(const std::vector<std::string> &args);

@@ -1,0 +1,3 @@
+#include "fileops/convert.h"
+
+void ConvertingCopy(TFile &, TFile &) {}

@@ -1,0 +1,3 @@
+#include "stores/fatDb.h"
+
+void ReadFatDb(TCabinet &, const std::string &) {}

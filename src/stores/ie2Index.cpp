@@ -1,0 +1,3 @@
+#include "stores/ie2Index.h"
+
+void ReadIE2Index(TCabinet &, const std::string &) {}

@@ -1,0 +1,3 @@
+#include "stores/ie3Cache.h"
+
+void ReadIE3Cache(TCabinet &, const std::string &) {}

@@ -1,0 +1,3 @@
+#include "stores/ie4Index.h"
+
+void ReadIE4Index(TCabinet &, const std::string &) {}
