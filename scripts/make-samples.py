@@ -331,11 +331,31 @@ def make_tapline(folder):
     )
 
 
+def make_netscape2(folder):
+    """A Netscape Navigator 2.x-4.x cache: "fat.db" and cached files (filled in below)."""
+
+
+def make_msie4(folder):
+    """An MS-IE 4.x cache: "index.dat" and cached files (filled in below)."""
+
+
+def make_msie3(folder):
+    """An MS-IE 3.x cache: MM256.DAT/MM2048.DAT and cached files (filled in below)."""
+
+
+def make_msie2(folder):
+    """An MS-IE 2.x cache: "iexplore.cif" and cached files (filled in below)."""
+
+
 KINDS = {
     "plain-log": make_plain_log,
     "mirror-log": make_mirror_log,
     "netscape1": make_netscape1,
     "tapline": make_tapline,
+    "netscape2": make_netscape2,
+    "msie4": make_msie4,
+    "msie3": make_msie3,
+    "msie2": make_msie2,
 }
 
 
