@@ -1,6 +1,7 @@
 #pragma once
 // The copy engine as the items see it: CopyTo creates items and folders itself and hands
 // the file copies and the overwrite question to the engine installed here.
+class TClip;
 class TFile;
 class TTree;
 
@@ -12,6 +13,11 @@ public:
     virtual void CopyFileData(TFile &source, TFile &target) = 0;
     // Whether an existing target item may be overwritten by the source.
     virtual bool OverwriteCheck(TFile &source, TFile &existing) = 0;
+    // A paste begins: the cancel flag of the previous one is forgotten.
+    virtual void BeginPaste() {}
+    // Runs one clipboard batch into target. Without an engine that knows batches nothing is
+    // pasted.
+    virtual void RunBatch(TClip &, TTree &) {}
 };
 
 TCopyEngine &CopyEngine();

@@ -30,7 +30,42 @@ public:
     void ItemChanged(const TItemRef &) override {}
 };
 
+// Without a desktop nobody can answer: Cancel when offered, else No, else the last button.
+class TQuietQuestions final : public TQuestions {
+public:
+    TAnswer Ask(const std::string &, const std::string &,
+                const std::vector<TAnswer> &buttons) override {
+        for (TAnswer wanted : {TAnswer::Cancel, TAnswer::No})
+            for (TAnswer offered : buttons)
+                if (offered == wanted)
+                    return wanted;
+        return buttons.empty() ? TAnswer::Cancel : buttons.back();
+    }
+};
+class TQuietCopyWindow final : public TCopyWindow {
+public:
+    void Open() override {}
+    void SetCaption(const std::string &) override {}
+    void SetHeader(const std::string &, const std::string &, const std::string &,
+                   const std::string &) override {}
+    void SetRange(int64_t) override {}
+    void Step(int64_t) override {}
+    void Close() override {}
+};
+// Existing files are kept, and nothing is moved to a trash nobody could open.
+class TQuietFileOpDialogs final : public TFileOpDialogs {
+public:
+    TAnswer AskOverwrite(const TOverwriteQuestion &) override { return TAnswer::No; }
+    TCopyWindow &CopyWindow() override { return window; }
+    void MoveToTrash(const std::vector<std::string> &) override {}
+
+private:
+    TQuietCopyWindow window;
+};
+
 TQuietMessages quietMessages;
+TQuietQuestions quietQuestions;
+TQuietFileOpDialogs quietFileOpDialogs;
 TQuietProgress quietProgress;
 TQuietShell quietShell;
 TQuietDialogs quietDialogs;
@@ -41,6 +76,8 @@ TProgress *progress = &quietProgress;
 TShell *shell = &quietShell;
 TItemDialogs *dialogs = &quietDialogs;
 TNotifier *notifier = &quietNotifier;
+TQuestions *questions = &quietQuestions;
+TFileOpDialogs *fileOpDialogs = &quietFileOpDialogs;
 } // namespace
 
 namespace seam {
@@ -59,6 +96,12 @@ TItemDialogs &Dialogs() {
 TNotifier &Notifier() {
     return *notifier;
 }
+TQuestions &Questions() {
+    return *questions;
+}
+TFileOpDialogs &FileOpDialogs() {
+    return *fileOpDialogs;
+}
 
 void SetMessages(TMessages *impl) {
     messages = impl ? impl : &quietMessages;
@@ -74,6 +117,12 @@ void SetDialogs(TItemDialogs *impl) {
 }
 void SetNotifier(TNotifier *impl) {
     notifier = impl ? impl : &quietNotifier;
+}
+void SetQuestions(TQuestions *impl) {
+    questions = impl ? impl : &quietQuestions;
+}
+void SetFileOpDialogs(TFileOpDialogs *impl) {
+    fileOpDialogs = impl ? impl : &quietFileOpDialogs;
 }
 
 void SetStatusText(const std::string &text) noexcept {

@@ -68,12 +68,69 @@ public:
     virtual void ItemChanged(const TItemRef &item) = 0;
 };
 
+// The buttons of a question box, and the one the user pressed.
+enum class TAnswer : uint8_t { Ok, Yes, No, All, Cancel };
+
+// Question boxes with the program's exact texts and the buttons given, in that order.
+class TQuestions {
+public:
+    virtual ~TQuestions() = default;
+    // Shown modally; answers one of the buttons offered.
+    virtual TAnswer Ask(const std::string &caption, const std::string &text,
+                        const std::vector<TAnswer> &buttons) = 0;
+};
+
+// What the overwrite question shows: the incoming file ("送り側") against the existing one
+// ("受け側"). Sizes and dates come already formatted.
+struct TOverwriteQuestion {
+    std::string FileName;     // the incoming file's Name
+    std::string IncomingPath; // its local path, for the large type icon
+    std::string IncomingSize;
+    std::string IncomingDate;
+    std::string ExistingSize;
+    std::string ExistingDate;
+};
+
+// The copy progress window: on top, not modal, no system buttons. Its "Cancel" button sets
+// the copy engine's CancelRequested flag (fileops/fileOP.h); the engine looks at it after
+// each file.
+class TCopyWindow {
+public:
+    virtual ~TCopyWindow() = default;
+    virtual void Open() = 0;
+    virtual void SetCaption(const std::string &caption) = 0;
+    // The icon is the large type icon of the file at iconPath; the three text lines are
+    // shown as given. The bar returns to 0.
+    virtual void SetHeader(const std::string &iconPath, const std::string &nameLine,
+                           const std::string &sourceLine, const std::string &targetLine) = 0;
+    // The bar runs from 0 to maximum; Step advances it by count.
+    virtual void SetRange(int64_t maximum) = 0;
+    virtual void Step(int64_t count) = 0;
+    virtual void Close() = 0;
+};
+
+// Dialogs and services of copying and deleting.
+class TFileOpDialogs {
+public:
+    virtual ~TFileOpDialogs() = default;
+    // The modal dialog "ファイルの上書き"; answers Yes, No, All or Cancel.
+    virtual TAnswer AskOverwrite(const TOverwriteQuestion &question) = 0;
+    // The progress window of a copy batch (one at a time); owned by the implementation and
+    // valid until its Close.
+    virtual TCopyWindow &CopyWindow() = 0;
+    // Deleting that the user can undo: one confirmation question, then the paths go to the
+    // desktop's trash. The user may refuse; callers look at the disk afterwards.
+    virtual void MoveToTrash(const std::vector<std::string> &paths) = 0;
+};
+
 namespace seam {
 TMessages &Messages();
 TProgress &Progress();
 TShell &Shell();
 TItemDialogs &Dialogs();
 TNotifier &Notifier();
+TQuestions &Questions();
+TFileOpDialogs &FileOpDialogs();
 
 // Install an implementation (nullptr restores the quiet default). Not owned.
 void SetMessages(TMessages *impl);
@@ -81,6 +138,8 @@ void SetProgress(TProgress *impl);
 void SetShell(TShell *impl);
 void SetDialogs(TItemDialogs *impl);
 void SetNotifier(TNotifier *impl);
+void SetQuestions(TQuestions *impl);
+void SetFileOpDialogs(TFileOpDialogs *impl);
 
 // The progress contract of the loaders: failures inside the four operations are swallowed.
 void SetStatusText(const std::string &text) noexcept;
