@@ -39,7 +39,9 @@ public:
             left -= count;
             return;
         }
+        size_t over = count - left;
         Turn(cursor);
+        left -= over < left ? over : left - 1;
     }
     // Bytes that may still be consumed before the next turn is due.
     size_t Left() const { return left; }
