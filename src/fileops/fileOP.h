@@ -36,12 +36,14 @@ void SetBarRange(int64_t maximum);
 // loop gets a turn once per 4 KiB of data (and at least once per call with bytes >= 4096).
 void StepBar(int64_t steps, int64_t bytes);
 
-// "ファイル PATH が開けません。" as an error box.
+// "ファイル PATH が開けません。" as an error box. Every copy that fails says so through here:
+// a move keeps the sources of an entry for which it was shown.
 void ShowCannotOpen(const std::string &path);
 
 // The file a copy writes. The data goes to a temporary file in the target's folder that
 // Commit renames over the target, so a failed or cancelled copy never destroys the file that
-// was there. Dropping it uncommitted removes the temporary file.
+// was there. Dropping it uncommitted removes the temporary file (and counts as a failed copy,
+// so a move keeps its source).
 class TTargetFile {
 public:
     TTargetFile() = default;
@@ -81,8 +83,9 @@ bool SameFileOnDisk(const std::string &a, const std::string &b);
 // Copies the data of the file item source into the file of the file item target: unchanged
 // for non-HTML files and files from a plain log, converted for HTML pasted into a mirror (or
 // into a plain log with OpCopyConv). A file is never copied onto itself. Throws TAbort once
-// the copy is done when CancelRequested is set.
-void CopyFileData(TFile &source, TFile &target);
+// the copy is done when CancelRequested is set. True when the target's file now holds the
+// source's data.
+bool CopyFileData(TFile &source, TFile &target);
 // Byte for byte, in blocks of 1024 with one bar step each. A source that cannot be read or a
 // target that cannot be written shows "ファイル PATH が開けません。" and leaves the previous
 // target file as it was.
@@ -92,7 +95,8 @@ void PlainCopy(TFile &source, TFile &target);
 // is checked with CheckPasteTarget (the first failure ends the batch), then copied, moved or
 // added by the batch's mode. A move deletes a source only when its copy succeeded, replaces
 // the entry by the copy and leaves the batch in copy mode. A cancel or any error ends the
-// batch quietly and sets CancelRequested.
+// batch quietly and sets CancelRequested. Entries whose items were destroyed are skipped.
+// Does nothing while another batch runs.
 void RunBatch(TClip &batch, TTree &target);
 
 // Deletes the paths of pathList (each followed by a NUL, one more NUL at the end). With

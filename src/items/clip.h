@@ -87,14 +87,15 @@ bool CheckPasteTarget(const TTree &source, const TTree &target);
 // The folder below target that corresponds to folder, recreating (in the tree and on disk)
 // the chain of folders between root (exclusive) and folder (inclusive). Target itself when
 // root is nullptr or folder, or when root is not an ancestor of folder. Folders get
-// folder's LocalName below a plain log and its Name elsewhere; a file of the same name
-// blocks the chain, which then ends at the last folder reached. Never creates anything
-// outside target's cabinet folder.
+// folder's LocalName below a plain log and its Name elsewhere. When a file item of the same
+// local name blocks a folder of the chain, that file item is returned (nothing lands below
+// a file). Never creates anything on disk outside target's cabinet folder.
 TTree *MakeFolderPath(TTree &target, const TTree *root, const TTree &folder);
 
 // The paths deleting the item removes on disk, each followed by one NUL (the caller appends
 // the final NUL): for items of plain and mirror logs the item's own path (no trailing "/");
-// for caches the existing files below the item, last child first.
+// for caches the existing files below the item, last child first. Empty for a cabinet
+// (deleting a cabinet never touches its folder).
 std::string DeleteList(const TTree &item);
 
 // Creates the folder item "新しいフォルダ" below parent and its folder on disk (an existing

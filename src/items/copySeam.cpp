@@ -10,14 +10,13 @@ namespace {
 // cabinet folder, and existing files are kept.
 class TDefaultCopyEngine final : public TCopyEngine {
 public:
-    void CopyFileData(TFile &source, TFile &target) override {
+    bool CopyFileData(TFile &source, TFile &target) override {
         const TCabinet *cabinet = target.GetCabinet();
         std::string to = target.GetLocalPath();
         if (!cabinet || !fs::IsInsideFolder(cabinet->Path, to))
-            return;
+            return false;
         std::string bytes;
-        if (fs::ReadWholeFile(source.GetLocalPath(), bytes))
-            fs::WriteFileAtomic(to, bytes);
+        return fs::ReadWholeFile(source.GetLocalPath(), bytes) && fs::WriteFileAtomic(to, bytes);
     }
     bool OverwriteCheck(TFile &, TFile &) override { return false; }
 };

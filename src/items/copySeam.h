@@ -8,13 +8,16 @@ class TTree;
 class TCopyEngine {
 public:
     virtual ~TCopyEngine() = default;
-    // Copies the data of the source file item into the file of the target item. May throw
-    // TError (TAbort for a cancel), which passes out of CopyTo unchanged.
-    virtual void CopyFileData(TFile &source, TFile &target) = 0;
+    // Copies the data of the source file item into the file of the target item; true when the
+    // target's file now holds the source's data. May throw TError (TAbort for a cancel, once
+    // the file in progress is done), which passes out of CopyTo unchanged.
+    virtual bool CopyFileData(TFile &source, TFile &target) = 0;
     // Whether an existing target item may be overwritten by the source.
     virtual bool OverwriteCheck(TFile &source, TFile &existing) = 0;
-    // A paste begins: the cancel flag of the previous one is forgotten.
-    virtual void BeginPaste() {}
+    // A paste begins: the cancel flag of the previous one is forgotten. False when a paste is
+    // running already (the event-loop turns of a copy let the user start another); nothing
+    // is pasted then.
+    virtual bool BeginPaste() { return true; }
     // Runs one clipboard batch into target. Without an engine that knows batches nothing is
     // pasted.
     virtual void RunBatch(TClip &, TTree &) {}

@@ -262,8 +262,11 @@ TTree *TFile::CopyTo(TTree &target) {
         return existing;
     auto &file = static_cast<TFile &>(*existing);
     if (CopyEngine().OverwriteCheck(*this, file)) {
+        // The engine keeps the previous file when a copy fails; the item keeps its data too.
+        TFileData previous = file.Data();
         file.TakeData(data);
-        CopyEngine().CopyFileData(*this, file);
+        if (!CopyEngine().CopyFileData(*this, file))
+            file.TakeData(previous);
     }
     return existing;
 }

@@ -14,6 +14,8 @@ TFakeDesktop::TFakeDesktop() {
     seam::SetShell(this);
     seam::SetDialogs(this);
     seam::SetNotifier(this);
+    seam::SetQuestions(this);
+    seam::SetFileOpDialogs(this);
 }
 
 TFakeDesktop::~TFakeDesktop() {
@@ -22,6 +24,8 @@ TFakeDesktop::~TFakeDesktop() {
     seam::SetShell(nullptr);
     seam::SetDialogs(nullptr);
     seam::SetNotifier(nullptr);
+    seam::SetQuestions(nullptr);
+    seam::SetFileOpDialogs(nullptr);
 }
 
 void TFakeDesktop::StartProgress(int64_t minimum, int64_t maximum) {
@@ -71,6 +75,44 @@ void TFakeDesktop::ShowFileProperties(TFile &) {
     DialogsShown.push_back("file");
 }
 
+TAnswer TFakeDesktop::Ask(const std::string &, const std::string &text,
+                          const std::vector<TAnswer> &) {
+    Asked.push_back("question: " + text);
+    if (NextAnswers.empty())
+        return DefaultAnswer;
+    TAnswer answer = NextAnswers.front();
+    NextAnswers.pop_front();
+    return answer;
+}
+
+TAnswer TFakeDesktop::AskOverwrite(const TOverwriteQuestion &q) {
+    Asked.push_back("overwrite: " + q.FileName + " " + q.IncomingSize + " " + q.IncomingDate +
+                    " | " + q.ExistingSize + " " + q.ExistingDate);
+    if (NextAnswers.empty())
+        return DefaultAnswer;
+    TAnswer answer = NextAnswers.front();
+    NextAnswers.pop_front();
+    return answer;
+}
+
+void TFakeDesktop::SetHeader(const std::string &, const std::string &nameLine,
+                             const std::string &sourceLine, const std::string &targetLine) {
+    WindowLog.push_back("header:" + nameLine + "|" + sourceLine + "|" + targetLine);
+    ++Headers;
+    if (OnHeader)
+        OnHeader(Headers);
+}
+
+void TFakeDesktop::MoveToTrash(const std::vector<std::string> &paths) {
+    for (const std::string &path : paths) {
+        Trashed.push_back(path);
+        if (TrashAccepts) {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    }
+}
+
 TFakeCopyEngine::TFakeCopyEngine() {
     SetCopyEngine(this);
 }
@@ -78,10 +120,11 @@ TFakeCopyEngine::~TFakeCopyEngine() {
     SetCopyEngine(nullptr);
 }
 
-void TFakeCopyEngine::CopyFileData(TFile &source, TFile &target) {
+bool TFakeCopyEngine::CopyFileData(TFile &source, TFile &target) {
     Copies.push_back(source.GetURL() + " -> " + target.GetLocalPath());
     if (AbortAt != 0 && static_cast<int>(Copies.size()) == AbortAt)
         throw TAbort();
+    return CopyResult;
 }
 
 bool TFakeCopyEngine::OverwriteCheck(TFile &source, TFile &existing) {

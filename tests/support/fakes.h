@@ -2,6 +2,8 @@
 // Recording fakes of the desktop seam for the core tests. A TFakeDesktop installs itself on
 // construction and restores the quiet defaults on destruction.
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -14,7 +16,10 @@ class TFakeDesktop final : public TMessages,
                            public TProgress,
                            public TShell,
                            public TItemDialogs,
-                           public TNotifier {
+                           public TNotifier,
+                           public TQuestions,
+                           public TFileOpDialogs,
+                           public TCopyWindow {
 public:
     TFakeDesktop();
     ~TFakeDesktop() override;
@@ -50,6 +55,46 @@ public:
     void ShowDirProperties(TDir &dir) override;
     void ShowFileProperties(TFile &file) override;
     void ItemChanged(const TItemRef &item) override { Changed.push_back(item); }
+
+    // Questions and overwrite questions take their answers from NextAnswers, first to last;
+    // when it is empty they answer DefaultAnswer. Each question is recorded in Asked as
+    // "question: TEXT" or "overwrite: NAME IN-SIZE IN-DATE | EX-SIZE EX-DATE".
+    std::deque<TAnswer> NextAnswers;
+    TAnswer DefaultAnswer = TAnswer::No;
+    std::vector<std::string> Asked;
+    TAnswer Ask(const std::string &caption, const std::string &text,
+                const std::vector<TAnswer> &buttons) override;
+    TAnswer AskOverwrite(const TOverwriteQuestion &question) override;
+
+    // The copy window: "open", "caption:TEXT", "header:NAME|SOURCE|TARGET", "range:N",
+    // "close" in order; bar steps are summed in WindowSteps (and counted in StepCalls).
+    std::vector<std::string> WindowLog;
+    int64_t WindowSteps = 0;
+    int StepCalls = 0;
+    int Headers = 0;
+    // Called after each header is shown with its number (1-based): a test presses Cancel
+    // here.
+    std::function<void(int)> OnHeader;
+    TCopyWindow &CopyWindow() override { return *this; }
+    void Open() override { WindowLog.push_back("open"); }
+    void SetCaption(const std::string &caption) override {
+        WindowLog.push_back("caption:" + caption);
+    }
+    void SetHeader(const std::string &iconPath, const std::string &nameLine,
+                   const std::string &sourceLine, const std::string &targetLine) override;
+    void SetRange(int64_t maximum) override {
+        WindowLog.push_back("range:" + std::to_string(maximum));
+    }
+    void Step(int64_t count) override {
+        WindowSteps += count;
+        ++StepCalls;
+    }
+    void Close() override { WindowLog.push_back("close"); }
+
+    // Paths handed to the trash, in order. With TrashAccepts they are really removed.
+    std::vector<std::string> Trashed;
+    bool TrashAccepts = false;
+    void MoveToTrash(const std::vector<std::string> &paths) override;
 };
 
 // A copy engine that records what it is asked and answers overwrite questions as told.
@@ -62,7 +107,9 @@ public:
     bool OverwriteAnswer = false;
     // Throw TAbort on the copy with this number (1-based); 0 = never.
     int AbortAt = 0;
-    void CopyFileData(TFile &source, TFile &target) override;
+    // What every copy answers (false: as if the file could not be written).
+    bool CopyResult = true;
+    bool CopyFileData(TFile &source, TFile &target) override;
     bool OverwriteCheck(TFile &source, TFile &existing) override;
 };
 
