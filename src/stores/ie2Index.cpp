@@ -1,3 +1,162 @@
 #include "stores/ie2Index.h"
 
-void ReadIE2Index(TCabinet &, const std::string &) {}
+#include <cstdint>
+
+#include "items/file.h"
+#include "platform/datetime.h"
+#include "platform/fs.h"
+#include "platform/seam.h"
+#include "stores/cache.h"
+
+namespace {
+constexpr size_t LastFieldNumber = 12;
+
+// Leading blanks, an optional sign, then decimal digits or "$" and hex digits; the whole text
+// and nothing else, within the signed 32-bit range.
+bool ParseNumber(std::string_view text, int32_t &value) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    int base = 10;
+    if (i < text.size() && text[i] == '$') {
+        base = 16;
+        ++i;
+    }
+    if (i == text.size())
+        return false;
+    const int64_t limit = negative ? INT64_C(2147483648) : INT64_C(2147483647);
+    int64_t magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        magnitude = magnitude * base + digit;
+        if (magnitude > limit)
+            return false;
+    }
+    value = static_cast<int32_t>(negative ? -magnitude : magnitude);
+    return true;
+}
+
+bool StoreTime(std::string_view text, double &dateTime) {
+    int32_t value = 0;
+    if (!ParseNumber(text, value))
+        return false;
+    std::optional<double> converted = PackedTimeToDateTime(static_cast<uint32_t>(value));
+    if (!converted)
+        return false;
+    dateTime = *converted;
+    return true;
+}
+
+// Stores one field of a line into the record; false when a number or time does not convert.
+bool StoreField(size_t number, std::string_view text, TFileData &record) {
+    switch (number) {
+    case 1:
+        record.URL.assign(text);
+        return true;
+    case 2: {
+        int32_t value = 0;
+        if (!ParseNumber(text, value))
+            return false;
+        record.Size = value;
+        return true;
+    }
+    case 3:
+        return StoreTime(text, record.Modified);
+    case 7:
+        return StoreTime(text, record.Accessed);
+    case 9:
+        record.ContentType.assign(text);
+        return true;
+    case 10: {
+        const size_t cut = text.find_last_of("\\:");
+        record.CacheFile.assign(cut == std::string_view::npos ? text : text.substr(cut + 1));
+        return true;
+    }
+    default:
+        return true;
+    }
+}
+
+// Parses the entries after the signature line; false at the first malformed line.
+bool ParseEntries(TCabinet &cabinet, std::string_view image, size_t pos) {
+    TFileData record;
+    size_t fieldNumber = 0;
+    size_t fieldStart = pos;
+    size_t lineStart = pos;
+    for (;;) {
+        const size_t stop = image.find_first_of(",\r\n", pos);
+        if (stop == std::string_view::npos)
+            return true; // a last line without a line feed is not filed
+        if (image[stop] == '\n') {
+            seam::StepProgress(static_cast<int64_t>(stop + 1 - lineStart));
+            AddURL(cabinet, record.URL, record);
+            fieldNumber = 0;
+            lineStart = fieldStart = pos = stop + 1;
+            continue;
+        }
+        if (fieldNumber >= LastFieldNumber)
+            return false;
+        if (!StoreField(fieldNumber, image.substr(fieldStart, stop - fieldStart), record))
+            return false;
+        ++fieldNumber;
+        fieldStart = pos = stop + 1;
+    }
+}
+} // namespace
+
+std::optional<double> PackedTimeToDateTime(uint32_t packed) {
+    TDateFields f;
+    f.Year = static_cast<int>(packed >> 20);
+    f.Month = static_cast<int>(packed >> 16 & 15);
+    f.Day = static_cast<int>(packed >> 11 & 31);
+    const int hour = static_cast<int>(packed >> 6 & 31);
+    const int minute = static_cast<int>(packed & 63);
+    static const int monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (f.Year < 1 || f.Month < 1 || f.Month > 12 || f.Day < 1 || hour > 23 || minute > 59)
+        return std::nullopt;
+    const bool leap = (f.Year % 4 == 0 && f.Year % 100 != 0) || f.Year % 400 == 0;
+    if (f.Day > monthDays[f.Month - 1] + (f.Month == 2 && leap ? 1 : 0))
+        return std::nullopt;
+    return EncodeDateTime(f) + (hour * 60 + minute) / 1440.0 - TimeZoneBias();
+}
+
+bool ReadIE2IndexImage(TCabinet &cabinet, std::string_view image, const std::string &path) {
+    bool complete = false;
+    if (image.empty()) {
+        ShowCacheReadError(path);
+    } else if (image.substr(0, IE2IndexSignature.size()) == IE2IndexSignature) {
+        const size_t lineFeed = image.find('\n');
+        seam::StartProgress(0, static_cast<int64_t>(image.size()));
+        complete = lineFeed == std::string_view::npos || ParseEntries(cabinet, image, lineFeed + 1);
+        if (!complete)
+            ShowCacheReadError(path);
+    }
+    cabinet.IndexComplete = complete;
+    seam::ResetProgress();
+    return complete;
+}
+
+void ReadIE2Index(TCabinet &cabinet, const std::string &path) {
+    std::string image;
+    if (!fs::ReadWholeFile(path, image)) {
+        ShowCacheReadError(path);
+        cabinet.IndexComplete = false;
+        seam::ResetProgress();
+        return;
+    }
+    ReadIE2IndexImage(cabinet, image, path);
+}

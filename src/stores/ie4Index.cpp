@@ -1,3 +1,213 @@
 #include "stores/ie4Index.h"
 
-void ReadIE4Index(TCabinet &, const std::string &) {}
+#include <cstdint>
+#include <iterator>
+#include <map>
+#include <vector>
+
+#include "items/file.h"
+#include "platform/byteReader.h"
+#include "platform/fs.h"
+#include "platform/seam.h"
+#include "stores/cache.h"
+
+namespace {
+// File header.
+constexpr uint64_t FirstTableField = 32;
+constexpr uint64_t FolderCountField = 72;
+constexpr uint64_t FolderList = 76;
+constexpr uint64_t FolderEntrySize = 12;
+constexpr uint64_t FolderNameField = 4;
+constexpr uint64_t FolderNameSize = 8;
+
+// Hash table.
+constexpr std::string_view TableMagic = "HASH";
+constexpr uint64_t NextTableField = 8;
+constexpr uint64_t FirstEntry = 16;
+constexpr uint64_t EntrySize = 8;
+constexpr uint64_t EntryRecordField = 4;
+constexpr uint32_t EndOfTable = 0;
+constexpr uint32_t FreeEntry = 3;
+
+// Address record.
+constexpr std::string_view RecordMagic = "URL";
+constexpr uint64_t ModifiedField = 8;
+constexpr uint64_t AccessedField = 16;
+constexpr uint64_t SizeField = 32;
+constexpr uint64_t AddressField = 56;
+constexpr uint64_t FolderField = 60;
+constexpr uint64_t FileNameField = 64;
+constexpr uint64_t HeadersField = 72;
+constexpr uint32_t NoCacheFile = 255;
+
+// In a sound index every text belongs to one record, so the texts together are shorter than
+// the file. Records that share texts or hash entries that share records could otherwise make
+// a small file cost time and memory without end.
+constexpr uint64_t TextBudgetFactor = 16;
+
+struct TTable {
+    uint64_t First; // the first entry
+    uint64_t End;   // the terminating entry
+};
+
+class TIE4Reader {
+public:
+    TIE4Reader(TCabinet &cabinet, std::string_view image) : cabinet(cabinet), in(image) {}
+
+    // False at the first fault; the entries filed before it stay.
+    bool Read() {
+        uint32_t firstTable = 0;
+        if (!ReadFolders() || !in.U32(FirstTableField, firstTable))
+            return false;
+        int64_t used = 0;
+        if (!FollowChain(firstTable, used))
+            return false;
+        seam::StartProgress(0, used);
+        textBudget = TextBudgetFactor * in.Size();
+        for (const TTable &table : tables)
+            for (uint64_t entry = table.First; entry < table.End; entry += EntrySize) {
+                uint32_t record = 0;
+                in.U32(entry + EntryRecordField, record); // inside the table: checked by the chain
+                if (record != FreeEntry && !ReadRecord(record))
+                    return false;
+            }
+        return true;
+    }
+
+private:
+    bool ReadFolders() {
+        uint32_t count = 0;
+        if (!in.U32(FolderCountField, count) ||
+            !in.Has(FolderList, static_cast<uint64_t>(count) * FolderEntrySize))
+            return false;
+        folders.reserve(count);
+        for (uint64_t i = 0; i < count; ++i) {
+            std::string_view name;
+            in.Text(FolderList + i * FolderEntrySize + FolderNameField, FolderNameSize, name);
+            folders.emplace_back(name);
+            folders.back() += '\\';
+        }
+        return true;
+    }
+
+    // Collects the tables of the chain and counts their used entries. Tables never share
+    // bytes in a sound index; a chain that comes back to a table, or to the middle of one,
+    // would be read without end.
+    bool FollowChain(uint32_t offset, int64_t &used) {
+        std::map<uint64_t, uint64_t> taken; // first byte → end of every table met so far
+        while (offset != 0) {
+            std::string_view magic;
+            if (!in.Bytes(offset, TableMagic.size(), magic))
+                return false;
+            if (magic != TableMagic)
+                break;
+            auto above = taken.upper_bound(offset);
+            if (above != taken.begin() && std::prev(above)->second > offset)
+                return false;
+            const uint64_t limit = above == taken.end() ? in.Size() : above->first;
+            uint64_t entry = offset + FirstEntry;
+            for (;; entry += EntrySize) {
+                uint32_t record = 0;
+                if (entry + EntrySize > limit || !in.U32(entry + EntryRecordField, record))
+                    return false;
+                if (record == EndOfTable)
+                    break;
+                if (record != FreeEntry)
+                    ++used;
+            }
+            taken.emplace(offset, entry + EntrySize);
+            tables.push_back({offset + FirstEntry, entry});
+            if (!in.U32(offset + NextTableField, offset))
+                return false;
+        }
+        return true;
+    }
+
+    // A NUL-terminated text at offset; false when it runs past the file or the budget.
+    bool TextAt(uint64_t offset, std::string_view &text) {
+        bool terminated = false;
+        if (!in.Text(offset, in.Size(), text, &terminated) || !terminated)
+            return false;
+        const uint64_t cost = text.size() + 1;
+        if (cost > textBudget)
+            return false;
+        textBudget -= cost;
+        return true;
+    }
+
+    bool ReadRecord(uint64_t record) {
+        std::string_view magic;
+        if (!in.Bytes(record, RecordMagic.size(), magic))
+            return false;
+        if (magic != RecordMagic)
+            return true;
+        uint32_t folder = 0;
+        if (!in.U32(record + FolderField, folder))
+            return false;
+        if (folder == NoCacheFile)
+            return true;
+        if (folder >= folders.size())
+            return false;
+        uint64_t modified = 0, accessed = 0;
+        uint32_t size = 0, address = 0, fileName = 0, headers = 0;
+        if (!in.U64(record + ModifiedField, modified) ||
+            !in.U64(record + AccessedField, accessed) || !in.U32(record + SizeField, size) ||
+            !in.U32(record + AddressField, address) || !in.U32(record + FileNameField, fileName) ||
+            !in.U32(record + HeadersField, headers))
+            return false;
+        std::string_view addressText, fileNameText, headersText;
+        if (!TextAt(record + address, addressText) || !TextAt(record + fileName, fileNameText) ||
+            !TextAt(record + headers, headersText))
+            return false;
+        data.URL.assign(addressText);
+        data.CacheFile = folders[folder];
+        data.CacheFile += fileNameText;
+        data.Size = static_cast<int32_t>(size);
+        data.Accessed = FileTimeToDateTime(accessed);
+        data.Modified = FileTimeToDateTime(modified);
+        data.ContentType = GetContentType(headersText);
+        seam::StepProgress(1);
+        AddURL(cabinet, data.URL, data);
+        return true;
+    }
+
+    TCabinet &cabinet;
+    TByteReader in;
+    std::vector<std::string> folders;
+    std::vector<TTable> tables;
+    uint64_t textBudget = 0;
+    TFileData data; // kept across records
+};
+} // namespace
+
+bool ReadIE4IndexImage(TCabinet &cabinet, std::string_view image, const std::string &path) {
+    bool complete = false;
+    if (image.empty()) {
+        ShowCacheReadError(path);
+    } else if (image.substr(0, IE4IndexSignature.size()) == IE4IndexSignature) {
+        complete = TIE4Reader(cabinet, image).Read();
+        if (!complete)
+            ShowCacheReadError(path);
+    }
+    cabinet.IndexComplete = complete;
+    seam::ResetProgress();
+    return complete;
+}
+
+void ReadIE4Index(TCabinet &cabinet, const std::string &path) {
+    std::string index = path;
+    if (!fs::FileExists(path)) {
+        const std::string folder = fs::WithTrailingSlash(path);
+        index = fs::FindStoreFile(folder, "index.dat");
+        if (index.empty())
+            index = folder + "index.dat";
+    }
+    std::string image;
+    if (!fs::ReadWholeFile(index, image)) {
+        ShowCacheReadError(index);
+        cabinet.IndexComplete = false;
+        seam::ResetProgress();
+        return;
+    }
+    ReadIE4IndexImage(cabinet, image, index);
+}
