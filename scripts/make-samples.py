@@ -340,7 +340,71 @@ def make_msie4(folder):
 
 
 def make_msie3(folder):
-    """An MS-IE 3.x cache: MM256.DAT/MM2048.DAT and cached files (filled in below)."""
+    """An MS-IE 3.x cache: the marker DESKTOP.INI and four subfolders, each holding the index
+    files MM256.DAT and MM2048.DAT beside its cached files. An index file is the signature,
+    the tree reference of its root record at byte 32 and the record count at byte 40; a
+    reference r names the record at byte r - 4. A record holds the references of its two
+    subtrees (4, 8), the offsets from the record of its address (20), file name (24), stored
+    response headers (68) and type text (76), the size (32), the modified and accessed times
+    as Windows file times (40, 48) and where its content type comes from (64: 0 the headers,
+    1 the type text, whose first three letters "htm" mean HTML)."""
+    pages = {p.url.rsplit("/", 1)[-1] or "home": p for p in shifted(site(), 3 * DAY)}
+    header_size, record_size = 64, 80
+
+    def file_time(unix_seconds):
+        return (unix_seconds + 11644473600) * 10000000
+
+    def headers(page):
+        return ("HTTP/1.0 200 OK\r\nServer: Kestrel/1.0\r\nContent-Type: %s\r\n"
+                "Content-Length: %d\r\n\r\n" % (page.content_type, len(page.body))).encode()
+
+    def index(entries):
+        """entries: (page, cached file name, type source, first, second), first and second
+        being entry numbers or None; the first entry is the root."""
+        texts = []
+        offsets = []
+        at = header_size
+        for page, name, source, _, _ in entries:
+            parts = [page.url.encode(), name.encode(),
+                     headers(page) if source == 0 else b"",
+                     name.rsplit(".", 1)[-1].encode() if source == 1 else b""]
+            texts.append(parts)
+            offsets.append(at)
+            at += record_size + sum(len(t) + 1 for t in parts)
+        ref = lambda n: 0 if n is None else offsets[n] + 4
+        out = bytearray(at)
+        out[0:27] = b"Client UrlCache MMF Ver 3.2"
+        struct.pack_into("<I", out, 32, ref(0) if entries else 0)
+        struct.pack_into("<I", out, 40, len(entries))
+        for (page, name, source, first, second), parts, base in zip(entries, texts, offsets):
+            struct.pack_into("<II", out, base + 4, ref(first), ref(second))
+            struct.pack_into("<I", out, base + 32, len(page.body))
+            struct.pack_into("<QQ", out, base + 40, file_time(page.modified),
+                             file_time(page.accessed))
+            struct.pack_into("<I", out, base + 64, source)
+            text_at = record_size
+            for field, text in zip((20, 24, 68, 76), parts):
+                struct.pack_into("<I", out, base + field, text_at)
+                out[base + text_at : base + text_at + len(text)] = text
+                text_at += len(text) + 1
+        return bytes(out)
+
+    layout = {
+        "cache1": ([(pages["home"], "default.htm", 0, None, None)],
+                   [(pages["logo.gif"], "logo.gif", 0, None, None)]),
+        "cache2": ([(pages["events.html"], "events.htm", 1, None, 1),
+                    (pages["roster.html"], "roster.htm", 1, None, None)], []),
+        "cache3": ([(pages["gallery.html"], "gallery.htm", 1, None, None)],
+                   [(pages["kestrel.gif"], "kestrel.gif", 0, None, None)]),
+        "cache4": ([(pages["spring.html"], "spring.htm", 1, None, None)], []),
+    }
+    last = max(p.accessed for p in pages.values())
+    write_file(os.path.join(folder, "DESKTOP.INI"), b"[.ShellClassInfo]\r\n", last)
+    for subfolder, (small, large) in layout.items():
+        for entries, index_name in ((small, "MM256.DAT"), (large, "MM2048.DAT")):
+            for page, name, _, _, _ in entries:
+                write_file(os.path.join(folder, subfolder, name), page.body, page.accessed)
+            write_file(os.path.join(folder, subfolder, index_name), index(entries), last)
 
 
 def make_msie2(folder):
