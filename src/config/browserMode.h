@@ -21,9 +21,9 @@ class TRegistry;
 
 // The browsers' own values, saved by SetBrowserMode for ResetBrowserMode.
 struct TBrowserMode {
-    std::string SavedUpdateFrequency;      // empty: nothing to restore
-    std::optional<int32_t> SavedSyncMode;  // none: nothing to restore
-    bool SyncModeBinary = false;           // SyncMode was 4 raw bytes rather than an integer
+    std::string SavedUpdateFrequency;        // empty: nothing to restore
+    std::optional<int32_t> SavedSyncMode;    // none: nothing to restore
+    bool SyncModeBinary = false;             // SyncMode was 4 raw bytes rather than an integer
     std::optional<int32_t> SavedCheckServer; // none: nothing to restore
 };
 

@@ -216,8 +216,7 @@ void DetectNetscape3(TRegistry &registry, TCabinetRoot &root, const std::string 
     Guarded(registry, [&] {
         std::string program = NetscapeProgram(
             ReadText(registry, THive::CurrentUser, Netscape3MainKey, "Install Directory"));
-        std::string folder =
-            ReadText(registry, THive::CurrentUser, Netscape3CacheKey, "Cache Dir");
+        std::string folder = ReadText(registry, THive::CurrentUser, Netscape3CacheKey, "Cache Dir");
         Register(root, folder, program, KindNetscape2, name);
     });
 }
@@ -225,10 +224,9 @@ void DetectNetscape3(TRegistry &registry, TCabinetRoot &root, const std::string 
 void DetectNetscape4(TRegistry &registry, TCabinetRoot &root, const std::string &baseName,
                      const std::string &version) {
     Guarded(registry, [&] {
-        std::string program =
-            NetscapeProgram(ReadText(registry, THive::LocalMachine,
-                                     NetscapeVersionsKey + "\\" + version + "\\Main",
-                                     "Install Directory"));
+        std::string program = NetscapeProgram(
+            ReadText(registry, THive::LocalMachine, NetscapeVersionsKey + "\\" + version + "\\Main",
+                     "Install Directory"));
         if (program.empty())
             return;
         OpenExisting(registry, THive::LocalMachine, NetscapeUsersKey);

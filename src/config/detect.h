@@ -15,8 +15,8 @@
 // keeps the spelling read. Folders compare with cabinets without regard to ASCII case and to
 // a trailing "/".
 //
-// Each detection leaves the registry as it found it: nothing written, no key left open, the
-// hive that was current before is current again.
+// Detection only reads the registry: nothing is written, and afterwards no key is open and
+// the hive that was current before is current again.
 #include <string>
 #include <string_view>
 #include <vector>

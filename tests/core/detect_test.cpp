@@ -112,10 +112,11 @@ TEST(DetectTest, CabinetOnADetectedFolderIsOnlyCompleted) {
 
 TEST(DetectTest, WhatEachBrowserNeeds) {
     const std::string ie = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer]\n";
-    const std::string iePaths = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer\\Main]\n"
-                                "\"Cache_Directory\"=\"@ROOT@/ie2\"\n"
-                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
-                                "\\Internet Settings\\Cache\\Paths]\n\"Directory\"=\"@ROOT@/ie4\"\n";
+    const std::string iePaths =
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer\\Main]\n"
+        "\"Cache_Directory\"=\"@ROOT@/ie2\"\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
+        "\\Internet Settings\\Cache\\Paths]\n\"Directory\"=\"@ROOT@/ie4\"\n";
     const std::string ieApp = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
                               "\\App Paths\\IEXPLORE.EXE]\n@=\"/ie.exe\"\n";
     const std::string nn = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape Navigator\\";
@@ -133,26 +134,32 @@ TEST(DetectTest, WhatEachBrowserNeeds) {
         std::string Registry;
         std::vector<std::string> Want;
     } rows[] = {
-        {"ie 4 with the IVer of 2.x", ie + "\"Version\"=\"4.0\"\n\"IVer\"=\"102\"\n" + iePaths + ieApp,
+        {"ie 4 with the IVer of 2.x",
+         ie + "\"Version\"=\"4.0\"\n\"IVer\"=\"102\"\n" + iePaths + ieApp,
          {"Cache IE4|8|@ROOT@/ie4/|/ie.exe|", "Cache IE2|5|@ROOT@/ie2/|/ie.exe|"}},
-        {"ie 3 alone", ie + "\"Version\"=\"3.02\"\n\"IVer\"=\"3\"\n" + iePaths + ieApp,
+        {"ie 3 alone",
+         ie + "\"Version\"=\"3.02\"\n\"IVer\"=\"3\"\n" + iePaths + ieApp,
          {"Cache IE3|6|@ROOT@/ie4/|/ie.exe|"}},
-        {"ie Version that is no text", ie + "\"Version\"=dword:00000004\n\"IVer\"=\"2\"\n" + iePaths + ieApp,
+        {"ie Version that is no text",
+         ie + "\"Version\"=dword:00000004\n\"IVer\"=\"2\"\n" + iePaths + ieApp,
          {"Cache IE2|5|@ROOT@/ie2/|/ie.exe|"}},
         {"ie without its program", ie + "\"Version\"=\"4.0\"\n" + iePaths, {}},
-        {"netscape 3 drive-letter folder", nn + "3.0]\n" + nn3("/nn") + "\"Cache Dir\"=\"C:\\\\NS\\\\CACHE\"\n",
+        {"netscape 3 drive-letter folder",
+         nn + "3.0]\n" + nn3("/nn") + "\"Cache Dir\"=\"C:\\\\NS\\\\CACHE\"\n",
          {}},
         {"netscape 3 without cache folder", nn + "3.0]\n" + nn3("/nn"), {}},
         {"netscape 3 with an empty install folder",
-         nn + "2.0]\n" + nn3("") + "\"Cache Dir\"=\"/c\"\n", {}},
-        {"netscape versions other than 2 to 4", nn + "5.0]\n" + nn + "Navigator]\n" + nn3("/nn") +
-                                                     "\"Cache Dir\"=\"@ROOT@/c\"\n",
+         nn + "2.0]\n" + nn3("") + "\"Cache Dir\"=\"/c\"\n",
+         {}},
+        {"netscape versions other than 2 to 4",
+         nn + "5.0]\n" + nn + "Navigator]\n" + nn3("/nn") + "\"Cache Dir\"=\"@ROOT@/c\"\n",
          {}},
         {"netscape 4 failure ends the version's profiles",
          nn + "4.0\\Main]\n\"Install Directory\"=\"/nn4\"\n" + users,
          {"Cache NN4.0 - a|4|@ROOT@/a/Cache/|/nn4/Program/Netscape.exe|a"}},
         {"netscape 4 without its Main key", nn + "4.0]\n" + users, {}},
-        {"tapline without Cache Path", "[HKEY_CURRENT_USER\\Software\\Kestrelware\\Tapline\\Config]\n",
+        {"tapline without Cache Path",
+         "[HKEY_CURRENT_USER\\Software\\Kestrelware\\Tapline\\Config]\n",
          {}},
     };
     for (const Row &row : rows) {
@@ -177,7 +184,7 @@ TEST(DetectTest, ReadPrefsCacheDir) {
         const char *Case;
         const char *FileName;
         std::optional<std::string> Prefs; // none: the file is a folder
-        std::string Want;                  // @P@: the profile folder
+        std::string Want;                 // @P@: the profile folder
     } rows[] = {
         {"no cache line", "Prefs.js", "user_pref(\"browser.cache.memory\", 1024);\n", "@P@/Cache"},
         {"doubled backslashes, name in any case, value keeps its case", "prefs.JS",
