@@ -336,7 +336,76 @@ def make_netscape2(folder):
 
 
 def make_msie4(folder):
-    """An MS-IE 4.x cache: "index.dat" and cached files (filled in below)."""
+    """An MS-IE 4.x cache: "index.dat" and the cached files spread over four subfolders.
+
+    index.dat: the signature, the offset of the first hash table at 32, the subfolder count at
+    72 and the subfolders (4 unused bytes, an 8-byte name) from 76; then one hash table
+    ("HASH", next table at 8, entries of 4 bytes hash and 4 bytes record offset from 16, a
+    free entry holds 3, a 0 ends the table); then one "URL " record per file in 128-byte
+    blocks: file times at 8 and 16, size at 32, offsets (from the record) of the address at
+    56, of the file name at 64 and of the response headers at 72, the subfolder number at 60.
+    """
+    block = 128
+    folders = ["Q7V3K2MZ", "8HD0TC1X", "LW5N9E4R", "B2F6YJ0P"]
+    pages = shifted(site(), 6 * DAY)
+
+    def round_up(n):
+        return (n + block - 1) // block * block
+
+    def file_time(unix_seconds):
+        return (unix_seconds + 11644473600) * 10000000
+
+    def cache_name(page):
+        name = page.url.rstrip("/").rsplit("/", 1)[1] if not page.url.endswith("/") else ""
+        stem, dot, ext = (name or "default.htm").rpartition(".")
+        return "%s[1].%s" % (stem, "htm" if ext == "html" else ext)
+
+    records = []
+    for number, page in enumerate(pages):
+        name = cache_name(page)
+        subfolder = number % len(folders)
+        write_file(os.path.join(folder, folders[subfolder], name), page.body, page.accessed)
+        headers = (
+            "HTTP/1.0 200 OK\r\nContent-Type: %s\r\nContent-Length: %d\r\n\r\n"
+            % (page.content_type, len(page.body))
+        ).encode("ascii")
+        url = page.url.encode("ascii")
+        texts = 104
+        body = bytearray(round_up(texts + len(url) + len(name) + len(headers) + 3))
+        struct.pack_into("<4sI", body, 0, b"URL ", len(body) // block)
+        struct.pack_into("<QQ", body, 8, file_time(page.modified), file_time(page.accessed))
+        struct.pack_into("<I", body, 32, len(page.body))
+        name_at = texts + len(url) + 1
+        headers_at = name_at + len(name) + 1
+        struct.pack_into("<IIIII", body, 56, texts, subfolder, name_at, 0, headers_at)
+        body[texts : texts + len(url)] = url
+        body[name_at : name_at + len(name)] = name.encode("ascii")
+        body[headers_at : headers_at + len(headers)] = headers
+        records.append(bytes(body))
+
+    header_size = round_up(76 + 12 * len(folders))
+    entries = len(records) + 1  # one free entry among them
+    table_size = round_up(16 + 8 * (entries + 1))
+    table_at = header_size
+    record_at = table_at + table_size
+    image = bytearray(record_at + sum(len(r) for r in records))
+    image[0:27] = b"Client UrlCache MMF Ver 4.7"
+    struct.pack_into("<II", image, 28, len(image), table_at)
+    struct.pack_into("<I", image, 72, len(folders))
+    for i, name in enumerate(folders):
+        struct.pack_into("<I8s", image, 76 + 12 * i, 0, name.encode("ascii"))
+    struct.pack_into("<4sIII", image, table_at, b"HASH", table_size // block, 0, 0)
+    entry_at = table_at + 16
+    at = record_at
+    for number, record in enumerate(records):
+        if number == 3:
+            struct.pack_into("<II", image, entry_at, 3, 3)
+            entry_at += 8
+        struct.pack_into("<II", image, entry_at, 0x1F3A0000 + number * 0x111, at)
+        entry_at += 8
+        image[at : at + len(record)] = record
+        at += len(record)
+    write_file(os.path.join(folder, "index.dat"), bytes(image), max(p.accessed for p in pages))
 
 
 def make_msie3(folder):
@@ -408,7 +477,42 @@ def make_msie3(folder):
 
 
 def make_msie2(folder):
-    """An MS-IE 2.x cache: "iexplore.cif" and cached files (filled in below)."""
+    """An MS-IE 2.x cache: the text index "iexplore.cif" and the cached files beside it.
+
+    After the signature line, one line per file with comma-separated fields, ended by CR LF:
+    1 address, 2 size, 3 modified, 7 accessed, 9 content type, 10 the cached file's Windows
+    path; the others are unused. Times are packed UTC (year << 20 | month << 16 | day << 11
+    | hour << 6 | minute) written as decimal numbers.
+    """
+    pages = shifted(site(), 3 * DAY)
+
+    def packed(unix_seconds):
+        import time
+
+        t = time.gmtime(unix_seconds)
+        return t.tm_year << 20 | t.tm_mon << 16 | t.tm_mday << 11 | t.tm_hour << 6 | t.tm_min
+
+    lines = [b"V,Microsoft\xae Windows(TM) Internet Tools" + CRLF]
+    for number, page in enumerate(pages):
+        extension = "GIF" if page.content_type == "image/gif" else "HTM"
+        name = "KV%06X.%s" % (0x1A2B3C + 7 * number, extension)
+        write_file(os.path.join(folder, name), page.body, page.accessed)
+        fields = [
+            b"%d" % (number + 1),
+            page.url.encode("ascii"),
+            b"%d" % len(page.body),
+            b"%d" % packed(page.modified),
+            b"0",
+            b"0",
+            b"0",
+            b"%d" % packed(page.accessed),
+            b"0",
+            page.content_type.encode("ascii"),
+            b"C:\\WINDOWS\\Cache\\" + name.encode("ascii"),
+            b"0",
+        ]
+        lines.append(b",".join(fields) + CRLF)
+    write_file(os.path.join(folder, "iexplore.cif"), b"".join(lines), max(p.accessed for p in pages))
 
 
 KINDS = {

@@ -450,3 +450,35 @@ TEST_F(IE4IndexTest, LaterFormatFilesAreHostileButHarmless) {
 }
 
 } // namespace
+
+namespace {
+// The demo caches: every entry is read and names a file that is there, of the stored size.
+TEST(IEDemoCacheTest, ReadWhole) {
+    struct Row {
+        const char *folder;
+        uint8_t kind;
+    };
+    for (const Row &row : {Row{"msie4", KindMsie4}, Row{"msie2", KindMsie2}}) {
+        TFakeDesktop desktop;
+        TCabinetRoot root;
+        const std::string folder = std::string(TRAWLER_SOURCE_DIR) + "/samples/" + row.folder + "/";
+        TCabinet *cabinet = root.AddCabinet(KindUnknown, folder, row.folder);
+        LoadCabinet(*cabinet);
+        EXPECT_EQ(cabinet->Kind, row.kind) << row.folder;
+        EXPECT_TRUE(cabinet->IndexComplete) << row.folder;
+        EXPECT_TRUE(desktop.Shown.empty()) << row.folder;
+        EXPECT_EQ(cabinet->GetFileCount(), 7) << row.folder;
+        ForEachDescendant(*cabinet, [&](const TTree &item) {
+            if (!item.IsFile())
+                return;
+            const auto &file = static_cast<const TFile &>(item);
+            std::string data;
+            EXPECT_TRUE(fs::ReadWholeFile(file.GetLocalPath(), data)) << file.GetLocalPath();
+            EXPECT_EQ(data.size(), static_cast<size_t>(file.Size)) << file.GetLocalPath();
+            EXPECT_EQ(file.GetURL(), file.URL);
+            EXPECT_NE(file.Modified, 0.0);
+            EXPECT_GT(file.Accessed, file.Modified);
+        });
+    }
+}
+} // namespace
