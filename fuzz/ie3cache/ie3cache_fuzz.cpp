@@ -26,9 +26,9 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string_view input(reinterpret_cast<const char *>(data), size);
     size_t split = input.find(IE3Signature, 1);
-    std::string_view parts[] = {input.substr(0, split),
-                                split == std::string_view::npos ? std::string_view()
-                                                                : input.substr(split)};
+    std::string_view parts[] = {input.substr(0, split), split == std::string_view::npos
+                                                            ? std::string_view()
+                                                            : input.substr(split)};
     TStepCounter counter;
     seam::SetProgress(&counter);
     TCabinetRoot root;

@@ -114,9 +114,9 @@ TEST_F(IE3CacheTest, RecordFieldsAtTheirOffsets) {
         r.Headers = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
         b.Add(r);
         ASSERT_EQ(ReadIE3Index(*fresh, b.Build(), "CACHE1/", "x"), TIE3Read::Filed);
-        EXPECT_EQ(Describe(*fresh), std::vector<std::string>{
-                                        "http://www.h.example/dir/page.html|" + row.expected +
-                                        "|text/html|CACHE1/PAGE[1].HTM|0"});
+        EXPECT_EQ(Describe(*fresh),
+                  std::vector<std::string>{"http://www.h.example/dir/page.html|" + row.expected +
+                                           "|text/html|CACHE1/PAGE[1].HTM|0"});
     }
     EXPECT_TRUE(desktop.Shown.empty());
 }
@@ -203,11 +203,9 @@ TEST_F(IE3CacheTest, WholeImages) {
         {"SignatureOnly", std::string(IE3Signature), TIE3Read::ReadError},
         {"RootReferenceCut", sound.substr(0, 35), TIE3Read::ReadError},
         {"RootReferenceZero", emptyTree, TIE3Read::Filed},
-        {"RootZeroWithoutRecords", sound.substr(0, 36).replace(32, 4, 4, '\0'),
-         TIE3Read::Filed},
-        {"SignatureOfTheWholeTwentySevenBytesOnly", "Client UrlCache MMF Ver 3.2.1" +
-                                                        sound.substr(29),
-         TIE3Read::Filed},
+        {"RootZeroWithoutRecords", sound.substr(0, 36).replace(32, 4, 4, '\0'), TIE3Read::Filed},
+        {"SignatureOfTheWholeTwentySevenBytesOnly",
+         "Client UrlCache MMF Ver 3.2.1" + sound.substr(29), TIE3Read::Filed},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -217,8 +215,7 @@ TEST_F(IE3CacheTest, WholeImages) {
         EXPECT_EQ(desktop.Shown, row.result == TIE3Read::ReadError
                                      ? std::vector<std::string>{ReadError("/c/S/MM256.DAT")}
                                      : std::vector<std::string>{});
-        if (row.result != TIE3Read::Filed || row.image == emptyTree ||
-            row.image.size() == 36)
+        if (row.result != TIE3Read::Filed || row.image == emptyTree || row.image.size() == 36)
             EXPECT_EQ(fresh->GetFileCount(), 0);
         else
             EXPECT_EQ(fresh->GetFileCount(), 3);
@@ -257,8 +254,7 @@ TEST_F(IE3CacheTest, HostileFields) {
              image.back() = 'x';
          },
          true, 2},
-        {"ThreeTypeCharactersNeedNoNul", [](std::string &image) { image.back() = 'x'; }, false,
-         3},
+        {"ThreeTypeCharactersNeedNoNul", [](std::string &image) { image.back() = 'x'; }, false, 3},
         {"TypeTextOffsetPastTheEnd", put(c + 76, 0xFFFFFFF0), true, 2},
         {"HeadersOffsetPastTheEnd",
          [&](std::string &image) {
@@ -333,8 +329,8 @@ std::string DeepChain(uint32_t levels, bool loopBack) {
     TIE3Builder::Put32(image, 32, 64 + 4);
     for (uint32_t i = 0; i < levels; ++i) {
         const size_t at = 64 + i * recordSize;
-        uint32_t next = i + 1 < levels ? static_cast<uint32_t>(at + recordSize + 4)
-                                       : (loopBack ? 64 + 4 : 0);
+        uint32_t next =
+            i + 1 < levels ? static_cast<uint32_t>(at + recordSize + 4) : (loopBack ? 64 + 4 : 0);
         TIE3Builder::Put32(image, at + 4, next);
         TIE3Builder::Put32(image, at + 20, static_cast<uint32_t>(textAt - at));
         TIE3Builder::Put32(image, at + 24, static_cast<uint32_t>(textAt + 10 - at));
@@ -445,8 +441,7 @@ TEST_F(IE3CacheTest, CacheFolders) {
          false,
          7},
         {"BrokenTreeIsShownOnceAndTheOtherFileRead",
-         {{{"C1/MM256.DAT", broken},
-           {"C1/MM2048.DAT", other}}},
+         {{{"C1/MM256.DAT", broken}, {"C1/MM2048.DAT", other}}},
          {"C1/MM256.DAT"},
          {"http://h.example/b|C1/B.GIF"},
          false,

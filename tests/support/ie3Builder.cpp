@@ -26,8 +26,8 @@ void TIE3Builder::Balance() {
 }
 
 size_t TIE3Builder::Length(const TIE3Record &record) const {
-    return RecordSize + record.URL.size() + 1 + record.FileName.size() + 1 +
-           record.Headers.size() + 1 + record.TypeText.size() + 1;
+    return RecordSize + record.URL.size() + 1 + record.FileName.size() + 1 + record.Headers.size() +
+           1 + record.TypeText.size() + 1;
 }
 
 size_t TIE3Builder::Offset(int index) const {
