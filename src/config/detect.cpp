@@ -39,8 +39,9 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
+// "/" itself stays, so the root folder never equals a cabinet without a folder.
 std::string_view WithoutTrailingSlashes(std::string_view path) {
-    while (!path.empty() && path.back() == '/')
+    while (path.size() > 1 && path.back() == '/')
         path.remove_suffix(1);
     return path;
 }

@@ -27,7 +27,7 @@ class TCabinetRoot;
 
 // Runs every detection in turn: Netscape 2.x/3.x and 4.x for each version key, MS-IE 4.x by
 // its Version, MS-IE 2.x or 3.x by its IVer, then Tapline. Returns the cabinets it created,
-// in the order they were appended to root.
+// in the order they were appended to root; they are not loaded yet.
 std::vector<TCabinet *> DetectBrowserCaches(TRegistry &registry, TCabinetRoot &root);
 
 // The cabinet whose folder is folder, searched from the last cabinet to the first; nullptr
