@@ -44,9 +44,6 @@ std::vector<std::string> SplitPath(std::string_view path) {
                 segments.pop_back();
         } else if (!segment.empty() && segment != ".") {
             std::string entry(segment);
-            for (char &c : entry)
-                if (c == '\\')
-                    c = '/';
             entry += '/';
             segments.push_back(std::move(entry));
         }

@@ -51,6 +51,8 @@ TEST(Link, SplitPathAndSchemeHost) {
     for (const Case &c : {
              Case{"http://host/a/./b/../c.html", {"http://host/", "a/", "c.html"}},
              Case{"dir\\sub\\x.gif", {"dir/", "sub/", "x.gif"}},
+             // Only the separators are written as "/"; a "\\" after ":" stays in its segment.
+             Case{"C:\\dir\\x", {"C:\\dir/", "x"}},
              Case{"http://host/dir/", {"http://host/", "dir/", ""}},
              Case{"//a///b", {"a/", "b"}},
              Case{"../../x", {"x"}},
