@@ -106,7 +106,7 @@ private:
         int64_t page = bucket + headerPages;
         if (bucket > 0) {
             int log = 0;
-            while ((int64_t{1} << log) < bucket + 1)
+            while (log < SpareCount && (int64_t{1} << log) < bucket + 1)
                 ++log;
             page += spares[log - 1];
         }
