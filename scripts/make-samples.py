@@ -332,7 +332,53 @@ def make_tapline(folder):
 
 
 def make_netscape2(folder):
-    """A Netscape Navigator 2.x-4.x cache: "fat.db" and cached files (filled in below)."""
+    """A Netscape Navigator 2.x-4.x cache: "fat.db" and cached files under Netscape-style names.
+
+    fat.db is written by the real Berkeley DB 1.85 library through the test tool
+    bdb185_write (Debian's libdb1-compat provides the library). Build the tool first, for
+    example `cmake --build build/dev --target bdb185_write`; the script takes the first
+    build/*/tests/bdb185_write it finds, or the program named by $BDB185_WRITE.
+    """
+    import glob
+    import subprocess
+
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    tool = os.environ.get("BDB185_WRITE") or next(
+        iter(sorted(glob.glob(os.path.join(root, "build", "*", "tests", "bdb185_write")))), None
+    )
+    if not tool or not os.access(tool, os.X_OK):
+        sys.exit("make_netscape2: build the bdb185_write tool first (see the docstring)")
+
+    def counted(data):
+        return struct.pack("<I", len(data)) + data
+
+    def record(key, data):
+        return b"+" + counted(key) + counted(data)
+
+    pages = shifted(site(), 3 * DAY)
+    records = []
+    for number, page in enumerate(pages):
+        extension = ".gif" if page.content_type == "image/gif" else ".html"
+        name = "cache3A%06X%s" % (0x1C40 + number, extension)
+        write_file(os.path.join(folder, name), page.body, page.accessed)
+        key = b"\0\0\0\0" + counted(page.url.encode("ascii"))
+        # Unused 8 bytes, modified, accessed, an unused word, the size, 5 unused bytes,
+        # the cache file, 29 unused bytes, an unused text, the content type.
+        data = (
+            bytes(8)
+            + struct.pack("<iiIi", page.modified, page.accessed, 0, len(page.body))
+            + bytes(5)
+            + counted(name.encode("ascii"))
+            + bytes(29)
+            + counted(b"")
+            + counted(page.content_type.encode("ascii"))
+        )
+        records.append(record(key, data))
+    records.append(record(b"INT_CACHESIZE", struct.pack("<I", 5 * 1024 * 1024)))
+    path = os.path.join(folder, "fat.db")
+    subprocess.run([tool, path, "512", "4"], input=b"".join(records), check=True)
+    last = max(p.accessed for p in pages)
+    os.utime(path, (last, last))
 
 
 def make_msie4(folder):
