@@ -19,10 +19,12 @@ inline constexpr std::string_view IE4IndexSignature = "Client UrlCache MMF Ver 4
 // record offset is 0; entries with record offset 3 are free. Records that do not begin with
 // "URL" and records of subfolder 255 are skipped.
 // A missing or empty file, an offset, text or table entry that reaches past the end of the
-// file, a subfolder number beyond the subfolder list, and a chain that comes back to a table
-// already visited end the reading with the cache read error box; the entries filed before
-// stay. A fault in the chain itself is found before any entry is filed. A file that does not
-// begin with the signature files nothing and shows nothing.
+// file, a subfolder number beyond the subfolder list, a chain that comes back to a table
+// already visited or into the middle of one, and record texts that together are more than
+// 16 times the size of the file (records sharing their texts) end the reading with the cache
+// read error box; the entries filed before stay. A fault in the chain itself is found before
+// any entry is filed. A file that does not begin with the signature files nothing and shows
+// nothing.
 // Progress: StartProgress(0, used hash entries), a step of 1 per filed record, ResetProgress
 // once at the end in every case.
 // Sets cabinet.IndexComplete: true when the whole index was read, false otherwise.
