@@ -172,6 +172,9 @@ TEST_F(IE3CacheTest, WalkFilesEachRecordBeforeItsFirstThenItsSecondSubtree) {
     // A later record with the same address is dropped: the first one filed stays.
     b.Record(5).URL = "http://h.example/f";
     b.Record(5).Size = 99;
+    // The type of one record never carries over to the next.
+    b.Record(0).TypeSource = 0;
+    b.Record(0).Headers = "Content-Type: text/plain\r\n";
     ASSERT_EQ(ReadImage(b.Build()), TIE3Read::Filed);
     TTree *server = FindChild(*cabinet, "http://h.example");
     ASSERT_NE(server, nullptr);
@@ -180,6 +183,8 @@ TEST_F(IE3CacheTest, WalkFilesEachRecordBeforeItsFirstThenItsSecondSubtree) {
         order.push_back(child->Name());
     EXPECT_EQ(order, (std::vector<std::string>{"r", "f", "ff", "fs", "s"}));
     EXPECT_EQ(static_cast<TFile *>(FindChild(*server, "f"))->Size, 0);
+    EXPECT_EQ(static_cast<TFile *>(FindChild(*server, "r"))->ContentType, "text/plain");
+    EXPECT_EQ(static_cast<TFile *>(FindChild(*server, "f"))->ContentType, "");
     EXPECT_EQ(desktop.ProgressLog, std::vector<std::string>(6, "step:1"));
 }
 
