@@ -85,6 +85,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size) {
     SplitChecked(data);
     std::string resolved = Resolve(link, base);
     Check(resolved.size() <= link.size() + base.size() + 1);
+    if (!link.empty() && link.front() != '.' && link.front() != '/' &&
+        link.find(':') != std::string_view::npos) {
+        // A link with a scheme stands alone: its address is its segments joined again.
+        std::string joined;
+        for (const std::string &segment : SplitPath(link))
+            joined += segment;
+        Check(resolved == joined);
+    }
     SchemeHost(base);
     FindByURL(own, resolved);
     FindByLocalPath(other, link);

@@ -19,8 +19,11 @@ std::string_view FragmentOf(std::string_view link) {
     return at == std::string_view::npos ? std::string_view() : link.substr(at);
 }
 
-std::vector<std::string> SplitPath(std::string_view path) {
-    std::vector<std::string> segments;
+namespace {
+// The walk of SplitPath: calls add(segment) for each segment kept (without its "/"),
+// drop() for each "..", and returns the text after the last separator.
+template <class Add, class Drop>
+std::string_view WalkSegments(std::string_view path, Add add, Drop drop) {
     size_t start = 0;
     for (;;) {
         size_t sep = std::string_view::npos;
@@ -34,21 +37,35 @@ std::vector<std::string> SplitPath(std::string_view path) {
                 break;
             }
         }
-        if (sep == std::string_view::npos) {
-            segments.emplace_back(path.substr(start));
-            return segments;
-        }
+        if (sep == std::string_view::npos)
+            return path.substr(start);
         std::string_view segment = path.substr(start, sep - start);
-        if (segment == "..") {
-            if (!segments.empty())
-                segments.pop_back();
-        } else if (!segment.empty() && segment != ".") {
-            std::string entry(segment);
-            entry += '/';
-            segments.push_back(std::move(entry));
-        }
+        if (segment == "..")
+            drop();
+        else if (!segment.empty() && segment != ".")
+            add(segment);
         start = sep + 1;
     }
+}
+} // namespace
+
+std::vector<std::string> SplitPath(std::string_view path) {
+    std::vector<std::string> segments;
+    std::string_view last = WalkSegments(
+        path,
+        [&](std::string_view segment) {
+            std::string entry;
+            entry.reserve(segment.size() + 1);
+            entry += segment;
+            entry += '/';
+            segments.push_back(std::move(entry));
+        },
+        [&] {
+            if (!segments.empty())
+                segments.pop_back();
+        });
+    segments.emplace_back(last);
+    return segments;
 }
 
 namespace {
@@ -81,13 +98,25 @@ std::string Resolve(std::string_view link, std::string_view base) {
     } else {
         joined = link;
     }
-    std::vector<std::string> segments = SplitPath(joined);
-    if (segments.empty())
-        return joined;
+    // The segments of SplitPath joined again, built in place: the start of every entry is
+    // kept so that ".." can take the last one back.
     std::string result;
     result.reserve(joined.size());
-    for (const std::string &segment : segments)
-        result += segment;
+    std::vector<size_t> starts;
+    std::string_view last = WalkSegments(
+        joined,
+        [&](std::string_view segment) {
+            starts.push_back(result.size());
+            result += segment;
+            result += '/';
+        },
+        [&] {
+            if (!starts.empty()) {
+                result.resize(starts.back());
+                starts.pop_back();
+            }
+        });
+    result += last;
     return result;
 }
 
@@ -173,24 +202,55 @@ void TURL::Locate(TCabinet *firstCabinet) {
     }
 }
 
+namespace {
+// FNV-1a over the address with ASCII letters folded: equal without regard to case gives
+// equal hashes.
+uint64_t FoldedHash(std::string_view text) {
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : text) {
+        hash ^= static_cast<unsigned char>(UpperAscii(c));
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+} // namespace
+
 TURL &TURLs::Add(const TTree &folder, std::string_view link, std::string_view base) {
     std::string_view bare = WithoutFragment(link);
     std::string address = HasFileScheme(bare) ? std::string(bare) : Resolve(bare, base);
-    std::string key = ToUpperAscii(address);
-    if (auto it = index.find(key); it != index.end())
-        return *entries[it->second];
+    uint64_t hash = FoldedHash(address);
+    // Open addressing with linear probing; the table is kept at most half full.
+    if (slots.empty() || (entries.size() + 1) * 2 > slots.size()) {
+        std::vector<size_t> grown(slots.empty() ? 64 : slots.size() * 2, 0);
+        for (size_t i = 0; i < entries.size(); ++i) {
+            size_t at = hashes[i] & (grown.size() - 1);
+            while (grown[at])
+                at = (at + 1) & (grown.size() - 1);
+            grown[at] = i + 1;
+        }
+        slots = std::move(grown);
+    }
+    size_t mask = slots.size() - 1;
+    size_t at = hash & mask;
+    for (; slots[at]; at = (at + 1) & mask) {
+        size_t i = slots[at] - 1;
+        if (hashes[i] == hash && SameAscii(entries[i]->URL, address))
+            return *entries[i];
+    }
     auto entry = std::make_unique<TURL>();
     entry->URL = std::move(address);
     entry->Link = std::string(link);
     entry->Locate(folder.GetCabinet());
-    index.emplace(std::move(key), entries.size());
+    slots[at] = entries.size() + 1;
+    hashes.push_back(hash);
     entries.push_back(std::move(entry));
     return *entries.back();
 }
 
 void TURLs::Clear() {
     entries.clear();
-    index.clear();
+    hashes.clear();
+    slots.clear();
 }
 
 std::string BaseAddress(const TFile &file) {

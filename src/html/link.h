@@ -5,11 +5,11 @@
 // holds the HTML file, looked up in the item tree of every cabinet, and kept in a list with
 // one entry per address. The address and path functions are shared with the converting copy.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "items/tree.h"
@@ -87,7 +87,8 @@ public:
 
 private:
     std::vector<std::unique_ptr<TURL>> entries;
-    std::unordered_map<std::string, size_t> index; // folded URL → position
+    std::vector<uint64_t> hashes; // per entry: the hash of its URL with letters folded
+    std::vector<size_t> slots;    // lookup table: entry position + 1, 0 for a free slot
 };
 
 // The address the links of an HTML file are resolved against before any "<BASE": for a

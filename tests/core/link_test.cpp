@@ -162,6 +162,20 @@ TEST_F(LinkTreeTest, ListKeepsOneEntryPerAddressInOrder) {
     EXPECT_FALSE(links[2].Exists);
 }
 
+TEST_F(LinkTreeTest, ListStaysOneEntryPerAddressAsItGrows) {
+    TFile *html = Add(own, "http://h/d/index.html");
+    TURLs links;
+    for (int i = 0; i < 3000; ++i)
+        links.Add(*html->Parent(), "p" + std::to_string(i) + ".html", "http://h/d/");
+    for (int i = 2999; i >= 0; --i) {
+        std::string address = "HTTP://H/D/P" + std::to_string(i) + ".HTML";
+        ASSERT_EQ(&links.Add(*html->Parent(), address, "x"), &links[static_cast<size_t>(i)]);
+    }
+    EXPECT_EQ(links.Count(), 3000u);
+    links.Clear();
+    EXPECT_EQ(links.Add(*html->Parent(), "index.html", "http://h/d/").FoundItem(), html);
+}
+
 TEST_F(LinkTreeTest, LocateSearchesOwnCabinetThenLastRegisteredFirst) {
     TFile *inFirst = Add(first, "http://h/shared.gif");
     TFile *inLast = Add(last, "http://h/shared.gif");
