@@ -90,8 +90,7 @@ std::string Resolve(std::string_view link, std::string_view base) {
     if (!link.empty() && link.front() == '/') {
         joined = SchemeHost(base);
         joined += link;
-    } else if ((!link.empty() && link.front() == '.') ||
-               link.find(':') == std::string_view::npos) {
+    } else if ((!link.empty() && link.front() == '.') || link.find(':') == std::string_view::npos) {
         joined.reserve(base.size() + link.size());
         joined += base;
         joined += link;

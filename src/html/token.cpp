@@ -104,8 +104,7 @@ void TFindWord::Rebuild() {
     }
 }
 
-const std::string *TFindWord::Match(const char *&cursor, size_t &remaining,
-                                    TTurns *turns) const {
+const std::string *TFindWord::Match(const char *&cursor, size_t &remaining, TTurns *turns) const {
     if (!cursor) {
         remaining = 0;
         return nullptr;
@@ -248,8 +247,8 @@ std::string ReadValue(const char *&cursor, size_t &remaining, TTurns *turns) {
 }
 
 TLinkWalk::TLinkWalk(std::string_view data, const TFindWord &tags, const TFindWord &attributes)
-    : data(data), tags(tags), attributes(attributes),
-      cursor(data.empty() ? nullptr : data.data()), remaining(data.size()), turns(data.data()) {}
+    : data(data), tags(tags), attributes(attributes), cursor(data.empty() ? nullptr : data.data()),
+      remaining(data.size()), turns(data.data()) {}
 
 size_t TLinkWalk::Offset() const {
     return cursor ? static_cast<size_t>(cursor - data.data()) : data.size();

@@ -38,7 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
         ResolveCase{"doubled_slashes", "a//b.html", "http://h/d/", "http://h/d/a/b.html"},
         ResolveCase{"folder_link", "sub/", "http://h/d/", "http://h/d/sub/"},
         ResolveCase{"root_of_base_without_path", "/x", "http://h", "http://h/x"},
-        ResolveCase{"file_base", "img/a.gif", "file:///home/u/log/", "file:///home/u/log/img/a.gif"},
+        ResolveCase{"file_base", "img/a.gif", "file:///home/u/log/",
+                    "file:///home/u/log/img/a.gif"},
         ResolveCase{"file_base_root", "/a.gif", "file:///home/u/", "file:///home/a.gif"}),
     [](const auto &info) { return std::string(info.param.name); });
 

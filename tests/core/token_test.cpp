@@ -42,15 +42,15 @@ INSTANTIATE_TEST_SUITE_P(
     Token, LinkWalkCases,
     ::testing::Values(
         WalkCase{"first_attribute_only", R"(<IMG SRC="a.gif" HREF="b.html">)", {"a.gif"}},
-        WalkCase{"one_value_per_tag", R"(<A HREF="a"><IMG SRC="b"><BODY BACKGROUND=c.gif>)",
+        WalkCase{"one_value_per_tag",
+                 R"(<A HREF="a"><IMG SRC="b"><BODY BACKGROUND=c.gif>)",
                  {"a", "b", "c.gif"}},
         // ">" ends a tag only when a delimiter follows, so the attribute scan after "<TD"
         // runs on through "><A " and takes the HREF.
         WalkCase{"tag_end_needs_delimiter", R"(<TD><A HREF="x.html">)", {"x.html"}},
         WalkCase{"tag_end_before_line_break", "<TD>\n<IMG SRC=q.gif>", {"q.gif"}},
         WalkCase{"running_text_after_td", "<TD>the SRC of it</TD>", {"of"}},
-        WalkCase{"fragment_and_empty_skipped", R"(<A HREF="#top"><A HREF=""><A HREF="b">)",
-                 {"b"}},
+        WalkCase{"fragment_and_empty_skipped", R"(<A HREF="#top"><A HREF=""><A HREF="b">)", {"b"}},
         WalkCase{"blanks_and_equals_before", R"(<A HREF = "a b.html">)", {"a b.html"}},
         WalkCase{"unquoted_ends_at_gt", "<A HREF=a.html>", {"a.html"}},
         WalkCase{"unquoted_ends_at_blank", "<A HREF=a.html TARGET=x>", {"a.html"}},
@@ -68,15 +68,14 @@ INSTANTIATE_TEST_SUITE_P(
         // The "<" that breaks the partial match "<" is not tried again as a new start.
         WalkCase{"broken_match_not_retried", "<<A HREF=x>", {}},
         WalkCase{"no_value_before_gt", "<A HREF=><IMG SRC=b>", {"b"}},
-        WalkCase{"base_marked", R"(<BASE HREF="http://o/d/"><A HREF=a>)",
-                 {"base:http://o/d/", "a"}},
+        WalkCase{
+            "base_marked", R"(<BASE HREF="http://o/d/"><A HREF=a>)", {"base:http://o/d/", "a"}},
         WalkCase{"applet_code", R"(<APPLET CODE="A.class">)", {"A.class"}},
-        WalkCase{"empty", "", {}},
-        WalkCase{"no_tags", "plain text SRC=x HREF=y", {}},
-        WalkCase{"ends_inside_tag", "<A HREF", {}},
-        WalkCase{"ends_after_equals", "<A HREF=  ", {}},
+        WalkCase{"empty", "", {}}, WalkCase{"no_tags", "plain text SRC=x HREF=y", {}},
+        WalkCase{"ends_inside_tag", "<A HREF", {}}, WalkCase{"ends_after_equals", "<A HREF=  ", {}},
         WalkCase{"ends_inside_unquoted", "<A HREF=x", {}},
-        WalkCase{"shift_jis_bytes_kept", "<A HREF=\"\x83\x65\x83\x58\x83\x67.html\">",
+        WalkCase{"shift_jis_bytes_kept",
+                 "<A HREF=\"\x83\x65\x83\x58\x83\x67.html\">",
                  {"\x83\x65\x83\x58\x83\x67.html"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
