@@ -336,21 +336,6 @@ TEST_F(FatDbTest, BrokenTextsGiveOneWarningAndTheEntryStays) {
     }
 }
 
-TEST_F(FatDbTest, TextsOfOneEntryNeverLeakIntoTheNext) {
-    TFatDbEntry first = Entry("http://h.example/1");
-    first.cacheFile = "one.html";
-    first.contentType = "text/plain";
-    std::string broken = FatDbData(Entry("http://h.example/2"));
-    PutU32(broken, 29, 0xFFFFFFFF);
-    TFatDbBuilder db;
-    db.AddPairs({Pair(first), {FatDbKey("http://h.example/2"), broken}});
-    TCabinet &cabinet = Read(db.Bytes());
-    auto *second = dynamic_cast<TFile *>(FindChild(*FindChild(cabinet, "http://h.example"), "2"));
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(second->CacheFile, "");
-    EXPECT_EQ(second->ContentType, "");
-}
-
 uint16_t WordAt(const std::string &bytes, size_t offset) {
     return static_cast<uint16_t>(static_cast<uint8_t>(bytes[offset]) |
                                  static_cast<uint8_t>(bytes[offset + 1]) << 8);
