@@ -1,7 +1,10 @@
 #include "platform/datetime.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
+#include <string>
+#include <string_view>
 
 namespace {
 bool biasTaken = false;
@@ -48,10 +51,22 @@ void ResetTimeZoneBias() {
 }
 
 int64_t CurrentUtcOffsetSeconds() {
+    // Readers convert two times per entry; the local-time lookup is asked once per second of
+    // wall time (and again whenever TZ changes), not once per entry.
+    thread_local std::time_t cachedAt = -1;
+    thread_local std::string cachedZone;
+    thread_local int64_t cachedOffset = 0;
     std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    return local.tm_gmtoff;
+    const char *zone = std::getenv("TZ");
+    std::string_view zoneText = zone ? std::string_view(zone) : std::string_view("\x01unset");
+    if (now != cachedAt || zoneText != cachedZone) {
+        std::tm local{};
+        ::localtime_r(&now, &local);
+        cachedOffset = local.tm_gmtoff;
+        cachedAt = now;
+        cachedZone.assign(zoneText);
+    }
+    return cachedOffset;
 }
 
 double EncodeDateTime(const TDateFields &f) {
