@@ -52,7 +52,11 @@ TIE4Image TIE4Builder::Build() const {
     image.resize(RoundUp(76 + 12 * Folders.size()), '\0');
     Put32(image, 72, static_cast<uint32_t>(Folders.size()));
     for (size_t i = 0; i < Folders.size(); ++i) {
-        Put32(image, 76 + 12 * i, 0);
+        // Ahead of each name: the number of files in the subfolder.
+        uint32_t files = 0;
+        for (const TIE4Record &r : Records)
+            files += r.Folder == i;
+        Put32(image, 76 + 12 * i, files);
         image.replace(76 + 12 * i + 4, Folders[i].size() < 8 ? Folders[i].size() : 8,
                       Folders[i].substr(0, 8));
     }
