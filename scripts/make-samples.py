@@ -385,7 +385,7 @@ def make_msie4(folder):
     """An MS-IE 4.x cache: "index.dat" and the cached files spread over four subfolders.
 
     index.dat: the signature, the offset of the first hash table at 32, the subfolder count at
-    72 and the subfolders (4 unused bytes, an 8-byte name) from 76; then one hash table
+    72 and the subfolders (a file count, an 8-byte name) from 76; then one hash table
     ("HASH", next table at 8, entries of 4 bytes hash and 4 bytes record offset from 16, a
     free entry holds 3, a 0 ends the table); then one "URL " record per file in 128-byte
     blocks: file times at 8 and 16, size at 32, offsets (from the record) of the address at
@@ -439,7 +439,8 @@ def make_msie4(folder):
     struct.pack_into("<II", image, 28, len(image), table_at)
     struct.pack_into("<I", image, 72, len(folders))
     for i, name in enumerate(folders):
-        struct.pack_into("<I8s", image, 76 + 12 * i, 0, name.encode("ascii"))
+        files = sum(1 for number in range(len(pages)) if number % len(folders) == i)
+        struct.pack_into("<I8s", image, 76 + 12 * i, files, name.encode("ascii"))
     struct.pack_into("<4sIII", image, table_at, b"HASH", table_size // block, 0, 0)
     entry_at = table_at + 16
     at = record_at
