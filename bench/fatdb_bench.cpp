@@ -92,9 +92,9 @@ static void BM_ReadFatDb(benchmark::State &state) {
         state.ResumeTiming();
     }
     state.counters["files"] = static_cast<double>(files);
-    state.counters["ns_per_entry"] =
-        benchmark::Counter(static_cast<double>(entries),
-                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_entry"] = benchmark::Counter(
+        static_cast<double>(entries),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ReadFatDb)->Arg(20000)->Arg(200000)->MinTime(2.0)->Unit(benchmark::kMillisecond);
 

@@ -115,7 +115,7 @@ private:
 
     uint64_t InFile(int64_t page) const {
         return page >= 1 && static_cast<uint64_t>(page) < pageCount ? static_cast<uint64_t>(page)
-                                                                      : NoPage;
+                                                                    : NoPage;
     }
 
     // The page of a bucket, or NoPage outside the file (a bucket never written is empty).
@@ -152,8 +152,8 @@ private:
             if (page != first && marking && !Claim(page, PagePiece))
                 return false;
             uint16_t n = 0, offset = 0, marker = 0;
-            if (!WordCount(page, n) || n < 2 || !Word(page, 1, offset) ||
-                !Word(page, 2, marker) || offset > pageSize)
+            if (!WordCount(page, n) || n < 2 || !Word(page, 1, offset) || !Word(page, 2, marker) ||
+                offset > pageSize)
                 return false;
             const uint64_t start = page * pageSize;
             std::string_view piece;
@@ -299,8 +299,8 @@ private:
         uint64_t pos = dataAt + 29;
         bool texts = CountedText(datas, pos, record.CacheFile);
         pos += 29;
-        texts = texts && CountedText(datas, pos, unused) &&
-                CountedText(datas, pos, record.ContentType);
+        texts =
+            texts && CountedText(datas, pos, unused) && CountedText(datas, pos, record.ContentType);
         if (!texts) {
             record.ContentType.clear();
             if (Settings().Warning)

@@ -166,7 +166,10 @@ TEST_F(FatDbTest, CountedTextStopsAtNulAndLosesOuterBlanks) {
     const Row rows[] = {
         {"two NULs after the text", std::string("abc\0\0", 5), "abc"},
         {"blanks around", " abc ", "abc"},
-        {"control characters around", "\t\r\n\x01" "abc\x1f", "abc"},
+        {"control characters around",
+         "\t\r\n\x01"
+         "abc\x1f",
+         "abc"},
         {"DEL is not a control character here", "abc\x7f", "abc\x7f"},
         {"blank inside stays", "a b", "a b"},
         {"NUL first", std::string("\0abc", 4), ""},
@@ -217,7 +220,9 @@ TEST_F(FatDbTest, PageAndPairRules) {
          },
          {a.url, b.url, "http://h.example/next"}},
         {"INT_ must be the whole tag",
-         [&](TFatDbBuilder &db) { db.AddPairs({Pair(a, "INT "), Pair(b, "int_")}); },
+         [&](TFatDbBuilder &db) {
+             db.AddPairs({Pair(a, "INT "), Pair(b, "int_")});
+         },
          {a.url, b.url}},
         {"zero key offset skips the pair",
          [&](TFatDbBuilder &db) {
@@ -326,9 +331,8 @@ TEST_F(FatDbTest, BrokenTextsGiveOneWarningAndTheEntryStays) {
         EXPECT_EQ(file->ContentType, "") << row.name;
         EXPECT_EQ(file->CacheFile, row.cacheFile) << row.name;
         EXPECT_EQ(file->Size, entry.size) << row.name;
-        EXPECT_EQ(desktop.Shown, row.warningOn
-                                     ? std::vector<std::string>{WarningPrefix + entry.url}
-                                     : std::vector<std::string>{})
+        EXPECT_EQ(desktop.Shown, row.warningOn ? std::vector<std::string>{WarningPrefix + entry.url}
+                                               : std::vector<std::string>{})
             << row.name;
         EXPECT_TRUE(cabinet.IndexComplete) << row.name;
         EXPECT_EQ(cabinet.GetFileCount(), 2) << row.name;
@@ -406,7 +410,9 @@ TEST_F(FatDbTest, SignatureAndEmptyFileRules) {
         {"magic in the wrong byte order", magicLittleEndian, false, {"reset"}},
         {"header page only", headerOnly.Bytes(), false, {"start:0:0", "reset"}},
         {"page size 0", zeroPageSize, true, {"reset"}},
-        {"magic without a bucket table", headerOnly.Bytes().substr(0, 100), true,
+        {"magic without a bucket table",
+         headerOnly.Bytes().substr(0, 100),
+         true,
          {"start:0:0", "reset"}},
     };
     for (const Row &row : rows) {
@@ -440,9 +446,8 @@ TEST_F(FatDbTest, ProgressStepsOncePerPageAfterTheHeader) {
     std::string bytes = db.Bytes() + std::string(100, '\0'); // and a short last page
     Read(bytes);
     // (4 * 512 + 100 - 512) / 512 = 3, but four pages start below the end of the file.
-    EXPECT_EQ(desktop.ProgressLog,
-              (std::vector<std::string>{"start:0:3", "step:1", "step:1", "step:1", "step:1",
-                                        "reset"}));
+    EXPECT_EQ(desktop.ProgressLog, (std::vector<std::string>{"start:0:3", "step:1", "step:1",
+                                                             "step:1", "step:1", "reset"}));
 }
 
 TEST_F(FatDbTest, LoadsAsTheCabinetOfAFolderWithFatDbInAnyCase) {
@@ -498,7 +503,8 @@ TEST_F(FatDbTest, HostileStructuresEndInBoundedTime) {
              return bytes;
          },
          true},
-        {"page size all ones", [] {
+        {"page size all ones",
+         [] {
              TFatDbBuilder db;
              std::string bytes = db.Bytes();
              PutU32BigEndian(bytes, 12, 0xFFFFFFFF);
@@ -644,7 +650,7 @@ struct TLibraryCase {
     int entries;
     int pageSize;
     int fillFactor;
-    bool longOnes; // addresses and data longer than a page
+    bool longOnes;   // addresses and data longer than a page
     int deleteEvery; // 0: none
 };
 
@@ -661,8 +667,8 @@ TEST_P(FatDbLibraryTest, FilesExactlyTheEntriesTheLibraryHolds) {
     };
     for (int i = 0; i < c.entries; ++i) {
         TFatDbEntry e;
-        e.url = "http://www" + std::to_string(i % 37) + ".example.com/dir" +
-                std::to_string(i % 3) + "/page" + std::to_string(i) + ".html";
+        e.url = "http://www" + std::to_string(i % 37) + ".example.com/dir" + std::to_string(i % 3) +
+                "/page" + std::to_string(i) + ".html";
         if (c.longOnes && i % 5 == 1)
             e.url += "?" + std::string(400 + i % 700, 'q');
         e.modified = 852076800 + i;

@@ -77,8 +77,9 @@ std::string TFatDbBuilder::Bytes() const {
     PutU32BigEndian(out, 4, 2);    // version
     PutU32BigEndian(out, 8, 1234); // byte order
     PutU32BigEndian(out, 12, pageSize);
-    PutU32BigEndian(out, 40, static_cast<uint32_t>(LastBucket < 0 ? static_cast<int32_t>(pages.size()) - 1
-                                                                  : LastBucket));
+    PutU32BigEndian(out, 40,
+                    static_cast<uint32_t>(LastBucket < 0 ? static_cast<int32_t>(pages.size()) - 1
+                                                         : LastBucket));
     PutU32BigEndian(out, 60, 1); // header pages
     for (const TStoredPage &stored : pages) {
         if (stored.isRaw) {

@@ -43,8 +43,7 @@ public:
     // A page of key/data pairs placed from the page end downwards, each key above its data,
     // with the free-space and offset words after the offsets; an overflow pointer [address, 0]
     // to the page `next` ends the page when next is not 0. Returns the page's number.
-    size_t AddPairs(const std::vector<std::pair<std::string, std::string>> &pairs,
-                    size_t next = 0);
+    size_t AddPairs(const std::vector<std::pair<std::string, std::string>> &pairs, size_t next = 0);
     // A page as given.
     size_t AddPage(TFatDbPage page);
     size_t AddRaw(const std::string &bytes);
