@@ -1,8 +1,7 @@
 #include "stores/ie4Index.h"
 
 #include <cstdint>
-#include <iterator>
-#include <map>
+#include <unordered_set>
 #include <vector>
 
 #include "items/file.h"
@@ -28,6 +27,7 @@ constexpr uint64_t EntrySize = 8;
 constexpr uint64_t EntryRecordField = 4;
 constexpr uint32_t EndOfTable = 0;
 constexpr uint32_t FreeEntry = 3;
+constexpr uint64_t EntryBudgetFactor = 4;
 
 // Address record.
 constexpr std::string_view RecordMagic = "URL";
@@ -90,32 +90,31 @@ private:
         return true;
     }
 
-    // Collects the tables of the chain and counts their used entries. Tables never share
-    // bytes in a sound index; a chain that comes back to a table, or to the middle of one,
-    // would be read without end.
+    // Collects the tables of the chain and counts their used entries. A table whose entries
+    // run on into the bytes after it is read as they come; but a chain that comes back to a
+    // table would never end, and tables that share their entries could be walked over and
+    // over, so all tables together may walk only a few times the entries the file can hold.
     bool FollowChain(uint32_t offset, int64_t &used) {
-        std::map<uint64_t, uint64_t> taken; // first byte → end of every table met so far
+        std::unordered_set<uint32_t> visited;
+        uint64_t budget = EntryBudgetFactor * (in.Size() / EntrySize);
         while (offset != 0) {
             std::string_view magic;
             if (!in.Bytes(offset, TableMagic.size(), magic))
                 return false;
             if (magic != TableMagic)
                 break;
-            auto above = taken.upper_bound(offset);
-            if (above != taken.begin() && std::prev(above)->second > offset)
+            if (!visited.insert(offset).second)
                 return false;
-            const uint64_t limit = above == taken.end() ? in.Size() : above->first;
             uint64_t entry = offset + FirstEntry;
             for (;; entry += EntrySize) {
                 uint32_t record = 0;
-                if (entry + EntrySize > limit || !in.U32(entry + EntryRecordField, record))
+                if (budget-- == 0 || !in.U32(entry + EntryRecordField, record))
                     return false;
                 if (record == EndOfTable)
                     break;
                 if (record != FreeEntry)
                     ++used;
             }
-            taken.emplace(offset, entry + EntrySize);
             tables.push_back({offset + FirstEntry, entry});
             if (!in.U32(offset + NextTableField, offset))
                 return false;

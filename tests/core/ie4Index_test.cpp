@@ -284,9 +284,6 @@ TEST_F(IE4IndexTest, CorruptFieldsAreReadErrorsKeepingWhatWasFiled) {
     const uint32_t r1 = valid.RecordAt[1], r2 = valid.RecordAt[2];
     // A second change where one field is not enough.
     using TExtra = void (*)(std::string & image, uint32_t t0);
-    const TExtra hashInFirstTable = [](std::string &image, uint32_t t0) {
-        image.replace(t0 + 16, 4, "HASH");
-    };
     const TExtra noTableEnd = [](std::string &image, uint32_t t0) {
         for (size_t at = t0 + 16 + 8; at + 8 <= image.size(); at += 8)
             TIE4Builder::Put32(image, at + 4, 3);
@@ -307,7 +304,6 @@ TEST_F(IE4IndexTest, CorruptFieldsAreReadErrorsKeepingWhatWasFiled) {
         {"subfolder list overflowing 32 bits", 72, 0x15555556, 0},
         {"next table back to the first", t1 + 8, t0, 0},
         {"next table back to itself", t1 + 8, t1, 0},
-        {"next table inside the first", t1 + 8, t0 + 16, 0, hashInFirstTable},
         {"next table beyond the file", t1 + 8, 0x7FFFFFFF, 0},
         {"table without its terminating entry", t0 + 16 + 8 + 4, 3, 0, noTableEnd},
         {"record beyond the file", t1 + 16 + 4, 0xFFFFFFFF, 1},
@@ -368,6 +364,46 @@ TEST_F(IE4IndexTest, SharedTextsAreBoundedByTheFileSize) {
     EXPECT_EQ(desktop.Shown, std::vector<std::string>{ReadError(IndexPath)});
     EXPECT_EQ(cabinet.GetFileCount(), 1);
     EXPECT_LT(desktop.Stepped, 100);
+}
+
+// Tables that start every 16 bytes inside one long run of free entries: each would walk the
+// whole run again.
+TEST_F(IE4IndexTest, TablesSharingTheirEntriesAreAReadError) {
+    TIE4Builder b;
+    b.Tables = {std::vector<TIE4Entry>(4000, TIE4Entry::RawOffset(3))};
+    TIE4Image valid = b.Build();
+    std::string image = valid.Bytes;
+    const uint32_t first = valid.TableAt[0];
+    for (uint32_t k = 1; k < 1999; ++k) {
+        const uint32_t table = first + 16 * k;
+        image.replace(table, 4, "HASH");
+        TIE4Builder::Put32(image, table + 8, table + 16);
+    }
+    TIE4Builder::Put32(image, first + 8, first + 16);
+    Read(image);
+    EXPECT_EQ(desktop.Shown, std::vector<std::string>{ReadError(IndexPath)});
+    EXPECT_EQ(desktop.ProgressLog, std::vector<std::string>{"reset"});
+}
+
+// A table without a 0 entry of its own reads on into the next table, whose header words are
+// taken as entries (records that do not begin with "URL") and whose entries are read twice.
+TEST_F(IE4IndexTest, FullTableRunsOnIntoTheNext) {
+    TIE4Builder b;
+    b.Add(Record("http://h.example/0", "f0"));
+    b.Add(Record("http://h.example/1", "f1"));
+    b.Tables = {{TIE4Entry::Of(0)}, {TIE4Entry::Of(1)}};
+    TIE4Image built = b.Build();
+    for (uint32_t at = built.TableAt[0] + 16 + 8; at < built.TableAt[1]; at += 8)
+        TIE4Builder::Put32(built.Bytes, at + 4, 3);
+    TCabinet &cabinet = Read(built.Bytes);
+    EXPECT_TRUE(desktop.Shown.empty());
+    EXPECT_TRUE(cabinet.IndexComplete);
+    EXPECT_EQ(Describe(cabinet),
+              (std::vector<std::string>{"http://h.example/0|ABCD1234\\f0|1000|text/html",
+                                        "http://h.example/1|ABCD1234\\f1|1000|text/html"}));
+    // Table 1's header (HASH, 1 block; next 0, sequence 1) and its entry, then table 1 again.
+    EXPECT_EQ(desktop.ProgressLog.front(), "start:0:5");
+    EXPECT_EQ(desktop.Stepped, 3);
 }
 
 TEST_F(IE4IndexTest, IndexFileIsFoundInTheFolderInAnyCase) {
