@@ -84,8 +84,7 @@ private:
         for (uint64_t i = 0; i < count; ++i) {
             std::string_view name;
             in.Text(FolderList + i * FolderEntrySize + FolderNameField, FolderNameSize, name);
-            folders.emplace_back(name);
-            folders.back() += '\\';
+            folders.push_back(name);
         }
         return true;
     }
@@ -159,7 +158,8 @@ private:
             !TextAt(record + headers, headersText))
             return false;
         data.URL.assign(addressText);
-        data.CacheFile = folders[folder];
+        data.CacheFile.assign(folders[folder]);
+        data.CacheFile += '\\';
         data.CacheFile += fileNameText;
         data.Size = static_cast<int32_t>(size);
         data.Accessed = FileTimeToDateTime(accessed);
@@ -172,7 +172,7 @@ private:
 
     TCabinet &cabinet;
     TByteReader in;
-    std::vector<std::string> folders;
+    std::vector<std::string_view> folders; // names inside the image
     std::vector<TTable> tables;
     uint64_t textBudget = 0;
     TFileData data; // kept across records
