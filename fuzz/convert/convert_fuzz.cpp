@@ -115,7 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     copied << in.rdbuf();
     std::string out = copied.str();
     std::string footer = ReloadFooter(world.page->GetURL());
-    if (out.size() < footer.size() || out.compare(out.size() - footer.size(), footer.size(), footer))
+    if (out.size() < footer.size() ||
+        out.compare(out.size() - footer.size(), footer.size(), footer))
         std::abort();
     for (size_t i = 0; i < AddedFiles().Count(); ++i) {
         TTree *item = AddedFiles().Item(i);

@@ -1,6 +1,8 @@
 #include "fileops/convert.h"
 
 #include <exception>
+#include <functional>
+#include <string_view>
 #include <vector>
 
 #include "config/settings.h"
@@ -29,22 +31,102 @@ const TFile *AsFile(const TTree *item) {
     return item && item->IsFile() ? static_cast<const TFile *>(item) : nullptr;
 }
 
-// What LocalLink and LinkInOtherCabinets do once the linked file has been found.
-std::string SharedTail(const TFile &source, const TFile &target, const TFile &found) {
+// The segments of a link path ("h/d/x.html" → "h/", "d/", "x.html").
+using TSegments = std::vector<std::string>;
+
+std::string RelativeFrom(std::string_view toPath, const TSegments &from) {
+    TSegments to = SplitPath(toPath);
+    size_t shorter = to.size() < from.size() ? to.size() : from.size();
+    size_t same = 0;
+    while (same < shorter && SameAscii(to[same], from[same]))
+        ++same;
+    if (same == 0 || to.empty())
+        return {};
     std::string link;
-    if (FileOpWindow && FileOpWindow->Clip && FileOpWindow->Clip->Contains(found)) {
-        link = RelativeLink(found.GetLinkPath(), source.GetLinkPath());
-    } else {
-        uint8_t kind = target.GetKind();
-        if ((kind == KindPlainLog && !Settings().OpCopyLink) ||
-            (kind == KindMirrorLog && !Settings().OpMirrorLink))
-            return {};
-        AddedFiles().AddUnique(const_cast<TFile &>(found));
-    }
-    if (link.empty())
-        link = LinkPrefix(target) + found.GetLinkPath();
+    for (size_t up = same + 1; up < from.size(); ++up)
+        link += "../";
+    for (size_t i = same; i + 1 < to.size(); ++i)
+        link += to[i];
+    link += to.back();
     return link;
 }
+
+// The lookups for the links of one page: what they need of the source and the target is
+// taken once per page.
+class TLinkLookup {
+public:
+    TLinkLookup(const TFile &source, const TFile &target)
+        : source(source), sourceCabinet(source.GetCabinet()), targetCabinet(target.GetCabinet()),
+          targetKind(target.GetKind()), target(target), prefix(LinkPrefix(target)) {}
+
+    std::string Local(std::string_view url) {
+        if (!sourceCabinet)
+            return {};
+        std::string path = URLToPath(std::string(url));
+        const std::string &folder = sourceCabinet->Path;
+        if (folder.empty() || path.size() < folder.size() ||
+            !SameAscii(std::string_view(path).substr(0, folder.size()), folder))
+            return {};
+        std::string_view rest = std::string_view(path).substr(folder.size());
+        const TFile *found = AsFile(FindByLocalPath(sourceCabinet, rest));
+        return found ? SharedTail(*found) : std::string();
+    }
+
+    std::string InOtherCabinets(std::string_view url) {
+        const TFile *found = AsFile(FindByURL(sourceCabinet, url));
+        if (!found && sourceCabinet && sourceCabinet->Root()) {
+            const auto &cabinets = sourceCabinet->Root()->Cabinets();
+            for (size_t i = cabinets.size(); i-- > 0 && !found;) {
+                const TCabinet *cabinet = cabinets[i].get();
+                if (cabinet->Kind == KindPlainLog || cabinet == sourceCabinet ||
+                    cabinet == targetCabinet)
+                    continue;
+                found = AsFile(FindByURL(cabinet, url));
+            }
+        }
+        return found ? SharedTail(*found) : std::string();
+    }
+
+    std::string InMirror(std::string_view url) {
+        const TFile *found = AsFile(FindByURL(targetCabinet, url));
+        if (!found)
+            return {};
+        std::string path = found->GetLinkPath();
+        if (targetSegments.empty())
+            targetSegments = SplitPath(target.GetLinkPath());
+        std::string link = RelativeFrom(path, targetSegments);
+        return link.empty() ? prefix + path : link;
+    }
+
+    bool TargetIsMirror() const { return targetKind == KindMirrorLog; }
+
+private:
+    // What Local and InOtherCabinets do once the linked file has been found.
+    std::string SharedTail(const TFile &found) {
+        std::string path = found.GetLinkPath();
+        std::string link;
+        if (FileOpWindow && FileOpWindow->Clip && FileOpWindow->Clip->Contains(found)) {
+            if (sourceSegments.empty())
+                sourceSegments = SplitPath(source.GetLinkPath());
+            link = RelativeFrom(path, sourceSegments);
+        } else {
+            if ((targetKind == KindPlainLog && !Settings().OpCopyLink) ||
+                (targetKind == KindMirrorLog && !Settings().OpMirrorLink))
+                return {};
+            AddedFiles().AddUnique(const_cast<TFile &>(found));
+        }
+        return link.empty() ? prefix + path : link;
+    }
+
+    const TFile &source;
+    const TCabinet *sourceCabinet;
+    const TCabinet *targetCabinet;
+    uint8_t targetKind;
+    const TFile &target;
+    std::string prefix;
+    TSegments sourceSegments; // split on first use
+    TSegments targetSegments;
+};
 
 // Throws when the event loop let the user destroy either item of the copy.
 void CheckAlive(const TItemRef &source, const TItemRef &target) {
@@ -54,8 +136,7 @@ void CheckAlive(const TItemRef &source, const TItemRef &target) {
 
 // The bytes of one value as it goes into the copy: quoted, with one blank after it unless
 // the value belongs to an applet.
-void AppendValue(std::string &out, std::string_view text, std::string_view fragment,
-                 bool blank) {
+void AppendValue(std::string &out, std::string_view text, std::string_view fragment, bool blank) {
     out += '"';
     out += QuotedLinkText(text);
     out += QuotedLinkText(fragment);
@@ -63,6 +144,72 @@ void AppendValue(std::string &out, std::string_view text, std::string_view fragm
     if (blank)
         out += ' ';
 }
+
+// The bytes that replace one link value (not of an applet) read in a page with this base:
+// the new link, or the absolute address, in double quotes and followed by one blank.
+std::string ConvertedLink(std::string_view read, const std::string &base, TLinkLookup &lookup) {
+    std::string_view bare = WithoutFragment(read);
+    std::string_view fragment = FragmentOf(read);
+    std::string address;
+    std::string link;
+    if (HasFileScheme(bare)) {
+        address = bare;
+        link = lookup.Local(address);
+    } else {
+        address = Resolve(bare, base);
+        if (!FileOpWindow || !FileOpWindow->AddedPass)
+            link = lookup.InOtherCabinets(address);
+        if (link.empty() && lookup.TargetIsMirror())
+            link = lookup.InMirror(address);
+    }
+    std::string bytes;
+    if (!link.empty())
+        AppendValue(bytes, link, fragment, true);
+    else if (!address.empty())
+        AppendValue(bytes, address, fragment, true);
+    else // an address that resolves to nothing keeps the link as it stood
+        AppendValue(bytes, read, {}, true);
+    return bytes;
+}
+
+// The converted bytes of recently met link values (pages repeat their links: menus, bullets,
+// the same picture in every row), so that each is resolved and looked up once. One slot per
+// hash; a value meeting a taken slot replaces it. Valid for one base address.
+class TRecentLinks {
+public:
+    // The remembered bytes for value, or nullptr.
+    const std::string *Find(std::string_view value) {
+        if (slots.empty())
+            return nullptr;
+        TSlot &slot = slots[Index(value)];
+        return slot.used && slot.value == value ? &slot.bytes : nullptr;
+    }
+    const std::string &Remember(std::string_view value, std::string bytes) {
+        if (slots.empty())
+            slots.resize(SlotCount);
+        TSlot &slot = slots[Index(value)];
+        slot.used = true;
+        slot.value.assign(value);
+        slot.bytes = std::move(bytes);
+        return slot.bytes;
+    }
+    void Forget() {
+        for (TSlot &slot : slots)
+            slot.used = false;
+    }
+
+private:
+    static constexpr size_t SlotCount = 8192;
+    struct TSlot {
+        bool used = false;
+        std::string value;
+        std::string bytes;
+    };
+    static size_t Index(std::string_view value) {
+        return std::hash<std::string_view>()(value) & (SlotCount - 1);
+    }
+    std::vector<TSlot> slots;
+};
 
 } // namespace
 
@@ -79,60 +226,19 @@ std::string QuotedLinkText(std::string_view link) {
 }
 
 std::string RelativeLink(std::string_view toPath, std::string_view fromPath) {
-    std::vector<std::string> to = SplitPath(toPath);
-    std::vector<std::string> from = SplitPath(fromPath);
-    size_t shorter = to.size() < from.size() ? to.size() : from.size();
-    size_t same = 0;
-    while (same < shorter && SameAscii(to[same], from[same]))
-        ++same;
-    if (same == 0 || to.empty())
-        return {};
-    std::string link;
-    for (size_t up = same + 1; up < from.size(); ++up)
-        link += "../";
-    for (size_t i = same; i + 1 < to.size(); ++i)
-        link += to[i];
-    link += to.back();
-    return link;
+    return RelativeFrom(toPath, SplitPath(fromPath));
 }
 
 std::string LocalLink(const TFile &source, const TFile &target, std::string_view url) {
-    const TCabinet *cabinet = source.GetCabinet();
-    if (!cabinet)
-        return {};
-    std::string path = URLToPath(std::string(url));
-    std::string folder = cabinet->GetLocalPath();
-    if (folder.empty() || path.size() < folder.size() ||
-        !SameAscii(std::string_view(path).substr(0, folder.size()), folder))
-        return {};
-    const TFile *found = AsFile(FindByLocalPath(cabinet, std::string_view(path).substr(folder.size())));
-    return found ? SharedTail(source, target, *found) : std::string();
+    return TLinkLookup(source, target).Local(url);
 }
 
 std::string LinkInOtherCabinets(const TFile &source, const TFile &target, std::string_view url) {
-    const TCabinet *own = source.GetCabinet();
-    const TFile *found = AsFile(FindByURL(own, url));
-    if (!found && own && own->Root()) {
-        const TCabinet *targetCabinet = target.GetCabinet();
-        const auto &cabinets = own->Root()->Cabinets();
-        for (size_t i = cabinets.size(); i-- > 0 && !found;) {
-            const TCabinet *cabinet = cabinets[i].get();
-            if (cabinet->Kind == KindPlainLog || cabinet == own || cabinet == targetCabinet)
-                continue;
-            found = AsFile(FindByURL(cabinet, url));
-        }
-    }
-    return found ? SharedTail(source, target, *found) : std::string();
+    return TLinkLookup(source, target).InOtherCabinets(url);
 }
 
 std::string LinkInMirror(const TFile &target, std::string_view url) {
-    const TFile *found = AsFile(FindByURL(target.GetCabinet(), url));
-    if (!found)
-        return {};
-    std::string link = RelativeLink(found->GetLinkPath(), target.GetLinkPath());
-    if (link.empty())
-        link = LinkPrefix(target) + found->GetLinkPath();
-    return link;
+    return TLinkLookup(target, target).InMirror(url);
 }
 
 std::string ReloadFooter(std::string_view pageURL) {
@@ -165,11 +271,12 @@ void ConvertingCopy(TFile &source, TFile &target) {
         std::string base = source.Parent() ? source.Parent()->GetURL() : std::string();
         SetBarRange(static_cast<int64_t>(data.size()));
 
-        // The bar follows the bytes consumed: at each event-loop turn of the walk, after
-        // every value and at the end.
+        // The bar follows the bytes consumed, in steps of at least EventTurnBytes (the walk
+        // turns the event loop itself; a value or a left-out tag hands StepBar the bytes it
+        // consumed so that it turns the loop).
         size_t shown = 0;
         auto showUpTo = [&shown](size_t offset, bool turn) {
-            if (offset <= shown)
+            if (offset <= shown || (turn && offset - shown < EventTurnBytes))
                 return;
             auto count = static_cast<int64_t>(offset - shown);
             StepBar(count, turn ? count : 0);
@@ -190,6 +297,8 @@ void ConvertingCopy(TFile &source, TFile &target) {
         };
 
         std::string value;
+        TRecentLinks recent;
+        TLinkLookup lookup(source, target);
         size_t written = 0;
         TLinkValue found;
         while (!fail && walk.Next(found)) {
@@ -198,6 +307,7 @@ void ConvertingCopy(TFile &source, TFile &target) {
                 size_t tagStart = found.TagStart > written ? found.TagStart : written;
                 write(bytes.substr(written, tagStart - written));
                 base = Resolve(found.Value, base);
+                recent.Forget();
                 written = walk.SkipToTagEnd() ? walk.Offset() : bytes.size();
                 showUpTo(written, true);
                 continue;
@@ -205,37 +315,23 @@ void ConvertingCopy(TFile &source, TFile &target) {
             write(bytes.substr(written, found.Start - written));
             CheckAlive(sourceRef, targetRef);
 
-            std::string_view bare = WithoutFragment(found.Value);
-            std::string_view fragment = FragmentOf(found.Value);
-            std::string address;
-            std::string link;
-            if (HasFileScheme(bare)) {
-                address = bare;
-                link = LocalLink(source, target, address);
-            } else {
-                address = Resolve(bare, base);
-                if (!FileOpWindow || !FileOpWindow->AddedPass)
-                    link = LinkInOtherCabinets(source, target, address);
-                if (link.empty() && target.GetKind() == KindMirrorLog)
-                    link = LinkInMirror(target, address);
-            }
-
-            value.clear();
-            if (found.Applet)
+            if (found.Applet) {
+                ConvertedLink(found.Value, base, lookup);
+                value.clear();
                 AppendValue(value, found.Value, {}, false);
-            else if (!link.empty())
-                AppendValue(value, link, fragment, true);
-            else if (!address.empty())
-                AppendValue(value, address, fragment, true);
-            else // an address that resolves to nothing keeps the link as it stood
-                AppendValue(value, found.Value, {}, true);
-            write(value);
+                write(value);
+            } else {
+                const std::string *known = recent.Find(found.Value);
+                if (!known)
+                    known = &recent.Remember(found.Value, ConvertedLink(found.Value, base, lookup));
+                write(*known);
+            }
             written = found.End;
             showUpTo(written, true);
         }
         if (!fail) {
             write(bytes.substr(written));
-            showUpTo(bytes.size(), true);
+            showUpTo(bytes.size(), false);
             CheckAlive(sourceRef, targetRef);
             uint8_t kind = source.GetKind();
             if (kind != KindPlainLog && kind != KindMirrorLog)

@@ -33,7 +33,8 @@ std::string ReadText(const std::string &path) {
 }
 
 void ReplaceAll(std::string &text, const std::string &what, const std::string &with) {
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+    for (size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + with.size()))
         text.replace(at, what.size(), with);
 }
 
@@ -181,7 +182,7 @@ protected:
 struct LinkCase {
     const char *name;
     const char *page;
-    const char *expected; // {P} stands for the batch's LinkPrefix
+    const char *expected;             // {P} stands for the batch's LinkPrefix
     std::vector<const char *> pasted; // cache addresses in the batch besides the page
     std::vector<const char *> added;  // "cabinet:address" collected, in order
     bool collect = true;              // OpMirrorLink / OpCopyLink
@@ -190,63 +191,141 @@ struct LinkCase {
 };
 
 const LinkCase LinkCases[] = {
-    {"pasted_together_relative", R"(<A HREF="sub/p.html">)", R"(<A HREF="sub/p.html" >)",
-     {"http://h/d/sub/p.html"}, {}},
-    {"pasted_folder_holds_file", R"(<A HREF="sub/deep.html">)", R"(<A HREF="sub/deep.html" >)",
-     {"folder:http://h/d/sub/p.html"}, {}},
-    {"pasted_other_server_prefix", R"(<A HREF="http://h3/c.html">)",
-     R"(<A HREF="{P}http=h3/c.html" >)", {"http://h3/c.html"}, {}},
-    {"other_cache_collected", R"(<A HREF="sub/p.html">)", R"(<A HREF="{P}http=h/d/sub/p.html" >)",
-     {}, {"cache:http://h/d/sub/p.html"}},
-    {"other_cache_not_collected_when_off", R"(<A HREF="sub/p.html">)",
-     R"(<A HREF="http://h/d/sub/p.html" >)", {}, {}, false},
+    {"pasted_together_relative",
+     R"(<A HREF="sub/p.html">)",
+     R"(<A HREF="sub/p.html" >)",
+     {"http://h/d/sub/p.html"},
+     {}},
+    {"pasted_folder_holds_file",
+     R"(<A HREF="sub/deep.html">)",
+     R"(<A HREF="sub/deep.html" >)",
+     {"folder:http://h/d/sub/p.html"},
+     {}},
+    {"pasted_other_server_prefix",
+     R"(<A HREF="http://h3/c.html">)",
+     R"(<A HREF="{P}http=h3/c.html" >)",
+     {"http://h3/c.html"},
+     {}},
+    {"other_cache_collected",
+     R"(<A HREF="sub/p.html">)",
+     R"(<A HREF="{P}http=h/d/sub/p.html" >)",
+     {},
+     {"cache:http://h/d/sub/p.html"}},
+    {"other_cache_not_collected_when_off",
+     R"(<A HREF="sub/p.html">)",
+     R"(<A HREF="http://h/d/sub/p.html" >)",
+     {},
+     {},
+     false},
     {"not_anywhere_absolute", R"(<A HREF="../a.html">)", R"(<A HREF="http://h/a.html" >)", {}, {}},
-    {"collected_once", R"(<IMG SRC="../q.gif"><IMG SRC="/q.gif">)",
-     R"(<IMG SRC="{P}http=h/q.gif" ><IMG SRC="{P}http=h/q.gif" >)", {}, {"cache:http://h/q.gif"}},
-    {"last_registered_cabinet_first", R"(<A HREF="other.html"><A HREF="third.html">)",
-     R"(<A HREF="{P}http=h/d/other.html" ><A HREF="{P}http=h/d/third.html" >)", {},
+    {"collected_once",
+     R"(<IMG SRC="../q.gif"><IMG SRC="/q.gif">)",
+     R"(<IMG SRC="{P}http=h/q.gif" ><IMG SRC="{P}http=h/q.gif" >)",
+     {},
+     {"cache:http://h/q.gif"}},
+    {"last_registered_cabinet_first",
+     R"(<A HREF="other.html"><A HREF="third.html">)",
+     R"(<A HREF="{P}http=h/d/other.html" ><A HREF="{P}http=h/d/third.html" >)",
+     {},
      {"third:http://h/d/other.html", "third:http://h/d/third.html"}},
-    {"plain_log_never_searched", R"(<A HREF="plainonly.html">)",
-     R"(<A HREF="http://h/d/plainonly.html" >)", {}, {}},
+    {"plain_log_never_searched",
+     R"(<A HREF="plainonly.html">)",
+     R"(<A HREF="http://h/d/plainonly.html" >)",
+     {},
+     {}},
     {"mirror_relative", R"(<A HREF="m.html">)", R"(<A HREF="m.html" >)", {}, {}},
-    {"mirror_other_server_prefix", R"(<A HREF="http://h9/z.html">)",
-     R"(<A HREF="{P}http=h9/z.html" >)", {}, {}},
+    {"mirror_other_server_prefix",
+     R"(<A HREF="http://h9/z.html">)",
+     R"(<A HREF="{P}http=h9/z.html" >)",
+     {},
+     {}},
     {"mirror_without_option", R"(<A HREF="m.html">)", R"(<A HREF="m.html" >)", {}, {}, false},
-    {"plain_target_collects", R"(<A HREF="sub/p.html">)", R"(<A HREF="{P}http=h/d/sub/p.html" >)",
-     {}, {"cache:http://h/d/sub/p.html"}, true, true},
-    {"plain_target_option_off", R"(<A HREF="sub/p.html">)",
-     R"(<A HREF="http://h/d/sub/p.html" >)", {}, {}, false, true},
-    {"plain_target_collects_from_mirror", R"(<A HREF="http://h9/z.html">)",
-     R"(<A HREF="{P}http=h9/z.html" >)", {}, {"mirror:http://h9/z.html"}, true, true},
-    {"added_pass_no_other_cabinets", R"(<A HREF="other.html"><A HREF="m.html">)",
-     R"(<A HREF="http://h/d/other.html" ><A HREF="m.html" >)", {}, {}, true, false, true},
-    {"base_tag_removed", "<HEAD><BASE HREF=\"http://other/dir/\"></HEAD><IMG SRC=\"a.gif\">",
-     R"(<HEAD></HEAD><IMG SRC="{P}http=other/dir/a.gif" >)", {}, {"other:http://other/dir/a.gif"}},
-    {"base_without_value_stays", "<BASE TARGET=_top>\n<A HREF=\"../a.html\">",
-     "<BASE TARGET=_top>\n<A HREF=\"http://h/a.html\" >", {}, {}},
+    {"plain_target_collects",
+     R"(<A HREF="sub/p.html">)",
+     R"(<A HREF="{P}http=h/d/sub/p.html" >)",
+     {},
+     {"cache:http://h/d/sub/p.html"},
+     true,
+     true},
+    {"plain_target_option_off",
+     R"(<A HREF="sub/p.html">)",
+     R"(<A HREF="http://h/d/sub/p.html" >)",
+     {},
+     {},
+     false,
+     true},
+    {"plain_target_collects_from_mirror",
+     R"(<A HREF="http://h9/z.html">)",
+     R"(<A HREF="{P}http=h9/z.html" >)",
+     {},
+     {"mirror:http://h9/z.html"},
+     true,
+     true},
+    {"added_pass_no_other_cabinets",
+     R"(<A HREF="other.html"><A HREF="m.html">)",
+     R"(<A HREF="http://h/d/other.html" ><A HREF="m.html" >)",
+     {},
+     {},
+     true,
+     false,
+     true},
+    {"base_tag_removed",
+     "<HEAD><BASE HREF=\"http://other/dir/\"></HEAD><IMG SRC=\"a.gif\">",
+     R"(<HEAD></HEAD><IMG SRC="{P}http=other/dir/a.gif" >)",
+     {},
+     {"other:http://other/dir/a.gif"}},
+    {"base_without_value_stays",
+     "<BASE TARGET=_top>\n<A HREF=\"../a.html\">",
+     "<BASE TARGET=_top>\n<A HREF=\"http://h/a.html\" >",
+     {},
+     {}},
     {"base_unclosed_drops_rest", R"(<P><BASE HREF="http://x/" and no end)", "<P>", {}, {}},
-    {"applet_value_kept", R"(<APPLET CODE="A.class" WIDTH=1>)", R"(<APPLET CODE="A.class" WIDTH=1>)",
-     {}, {"other:http://h/d/A.class"}},
-    {"applet_unquoted", R"(<APPLET CODE=A.class>)", R"(<APPLET CODE="A.class">)", {},
+    {"applet_value_kept",
+     R"(<APPLET CODE="A.class" WIDTH=1>)",
+     R"(<APPLET CODE="A.class" WIDTH=1>)",
+     {},
+     {"other:http://h/d/A.class"}},
+    {"applet_unquoted",
+     R"(<APPLET CODE=A.class>)",
+     R"(<APPLET CODE="A.class">)",
+     {},
      {"other:http://h/d/A.class"}},
     {"empty_value_unchanged", R"(<A HREF="">x</A>)", R"(<A HREF="">x</A>)", {}, {}},
     {"fragment_unchanged", R"(<A HREF="#top">x</A>)", R"(<A HREF="#top">x</A>)", {}, {}},
     {"open_quote_unchanged", R"(<A HREF="sub/p.html)", R"(<A HREF="sub/p.html)", {}, {}},
     {"unquoted_before_tag_end", R"(<A HREF=y.html>)", R"(<A HREF="http://h/d/y.html" >)", {}, {}},
-    {"unquoted_before_blank", R"(<IMG SRC=y.gif ALT=1>)", R"(<IMG SRC="http://h/d/y.gif" ALT=1>)",
-     {}, {}},
-    {"fragment_kept_on_relative", R"(<A HREF="sub/p.html#s">)", R"(<A HREF="sub/p.html#s" >)",
-     {"http://h/d/sub/p.html"}, {}},
-    {"fragment_kept_on_absolute", R"(<A HREF="../a.html#s">)", R"(<A HREF="http://h/a.html#s" >)",
-     {}, {}},
-    {"folder_address_is_root_page", R"(<A HREF="./">)", R"(<A HREF="{P}http=h/d/RootPage.html" >)",
-     {}, {"cache:http://h/d/"}},
+    {"unquoted_before_blank",
+     R"(<IMG SRC=y.gif ALT=1>)",
+     R"(<IMG SRC="http://h/d/y.gif" ALT=1>)",
+     {},
+     {}},
+    {"fragment_kept_on_relative",
+     R"(<A HREF="sub/p.html#s">)",
+     R"(<A HREF="sub/p.html#s" >)",
+     {"http://h/d/sub/p.html"},
+     {}},
+    {"fragment_kept_on_absolute",
+     R"(<A HREF="../a.html#s">)",
+     R"(<A HREF="http://h/a.html#s" >)",
+     {},
+     {}},
+    {"folder_address_is_root_page",
+     R"(<A HREF="./">)",
+     R"(<A HREF="{P}http=h/d/RootPage.html" >)",
+     {},
+     {"cache:http://h/d/"}},
     {"folder_is_no_file", R"(<A HREF="sub">)", R"(<A HREF="http://h/d/sub" >)", {}, {}},
-    {"quote_inside_value", R"(<A HREF='a"b.html'>)", R"(<A HREF="http://h/d/a%22b.html" >)", {},
+    {"quote_inside_value",
+     R"(<A HREF='a"b.html'>)",
+     R"(<A HREF="http://h/d/a%22b.html" >)",
+     {},
      {}},
     {"resolves_to_nothing_kept", R"(<A HREF="../../../">)", R"(<A HREF="../../../" >)", {}, {}},
-    {"file_link_elsewhere_kept", R"(<A HREF="file:///elsewhere/a.html">)",
-     R"(<A HREF="file:///elsewhere/a.html" >)", {}, {}},
+    {"file_link_elsewhere_kept",
+     R"(<A HREF="file:///elsewhere/a.html">)",
+     R"(<A HREF="file:///elsewhere/a.html" >)",
+     {},
+     {}},
     {"mailto_absolute", R"(<A HREF="mailto:x@h">)", R"(<A HREF="mailto:x@h" >)", {}, {}},
 };
 
@@ -304,7 +383,8 @@ TEST_F(ConvertTest, FooterOnlyForPagesFromACache) {
     page = target;
     TFileData data = page->Data();
     target = AddURL(*second, "http://h/d/x.html", data);
-    std::filesystem::create_directories(std::filesystem::path(target->GetLocalPath()).parent_path());
+    std::filesystem::create_directories(
+        std::filesystem::path(target->GetLocalPath()).parent_path());
     ConvertingCopy(*page, *target);
     std::string copied = ReadText(target->GetLocalPath());
     EXPECT_EQ(copied.find("Reload.gif"), copied.rfind("Reload.gif"));
@@ -327,8 +407,8 @@ TEST_F(ConvertTest, UnreadableSourceShowsItsPath) {
     MakePage("<P>", mirror);
     std::filesystem::remove(page->GetLocalPath());
     ConvertingCopy(*page, *target);
-    EXPECT_EQ(desktop.Shown,
-              std::vector<std::string>{"error: ファイル " + page->GetLocalPath() + " が開けません。"});
+    EXPECT_EQ(desktop.Shown, std::vector<std::string>{"error: ファイル " + page->GetLocalPath() +
+                                                      " が開けません。"});
     EXPECT_FALSE(std::filesystem::exists(target->GetLocalPath()));
 }
 
@@ -370,7 +450,8 @@ TEST_F(ConvertTest, SourceDestroyedDuringTheCopyKeepsThePreviousFile) {
     seam::SetProgress(&progress);
     ConvertingCopy(*page, *target);
     seam::SetProgress(&desktop);
-    EXPECT_EQ(desktop.Shown, std::vector<std::string>{"error: ファイル " + path + " が開けません。"});
+    EXPECT_EQ(desktop.Shown,
+              std::vector<std::string>{"error: ファイル " + path + " が開けません。"});
     EXPECT_EQ(ReadText(path), "previous");
     EXPECT_EQ(cache->ChildCount(), 0u);
 }
