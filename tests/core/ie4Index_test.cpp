@@ -333,6 +333,25 @@ TEST_F(IE4IndexTest, CorruptFieldsAreReadErrorsKeepingWhatWasFiled) {
     }
 }
 
+// Text offsets of 0 name the record's own first bytes: odd, but inside the file.
+TEST_F(IE4IndexTest, ZeroTextOffsetsReadTheRecordItself) {
+    TIE4Builder b;
+    b.Add(Record("http://h.example/a", "a"));
+    TIE4Image built = b.Build();
+    const uint32_t record = built.RecordAt[0];
+    TIE4Builder::Put32(built.Bytes, record + TIE4Builder::HeadersField, 0);
+    TIE4Builder::Put32(built.Bytes, record + TIE4Builder::FileNameField, 0);
+    TCabinet &cabinet = Read(built.Bytes);
+    EXPECT_TRUE(desktop.Shown.empty());
+    EXPECT_EQ(Describe(cabinet),
+              std::vector<std::string>{"http://h.example/a|ABCD1234\\URL \x01|1000|"});
+
+    TIE4Builder::Put32(built.Bytes, record + TIE4Builder::AddressField, 0);
+    TCabinet &again = Read(built.Bytes);
+    EXPECT_TRUE(again.IndexComplete);
+    EXPECT_EQ(Describe(again), std::vector<std::string>{"URL \x01|ABCD1234\\URL \x01|1000|"});
+}
+
 TEST_F(IE4IndexTest, EveryPrefixOfTheFirstKibEndsInEntriesOrTheReadError) {
     TIE4Builder b;
     for (int i = 0; i < 8; ++i)
