@@ -344,12 +344,12 @@ TEST_F(IE4IndexTest, ZeroTextOffsetsReadTheRecordItself) {
     TCabinet &cabinet = Read(built.Bytes);
     EXPECT_TRUE(desktop.Shown.empty());
     EXPECT_EQ(Describe(cabinet),
-              std::vector<std::string>{"http://h.example/a|ABCD1234\\URL \x01|1000|"});
+              std::vector<std::string>{"http://h.example/a|ABCD1234\\URL \x02|1000|"});
 
     TIE4Builder::Put32(built.Bytes, record + TIE4Builder::AddressField, 0);
     TCabinet &again = Read(built.Bytes);
     EXPECT_TRUE(again.IndexComplete);
-    EXPECT_EQ(Describe(again), std::vector<std::string>{"URL \x01|ABCD1234\\URL \x01|1000|"});
+    EXPECT_EQ(Describe(again), std::vector<std::string>{"URL \x02|ABCD1234\\URL \x02|1000|"});
 }
 
 TEST_F(IE4IndexTest, EveryPrefixOfTheFirstKibEndsInEntriesOrTheReadError) {
