@@ -26,7 +26,9 @@ constexpr uint16_t RealKey = 4;
 
 constexpr uint64_t NoPage = 0;
 
-enum TPageRole : uint8_t { PageUnused, PageChain, PagePiece };
+// Pages of a chain hold entries; a chain page whose first pair begins a long entry is marked
+// by whether the entry's pieces could be followed; the later pages of a long entry are its.
+enum TPageRole : uint8_t { PageUnused, PageChain, PageLongStart, PageLongBroken, PagePiece };
 
 uint32_t BigEndian32(std::string_view image, uint64_t offset) {
     uint32_t value = 0;
@@ -59,7 +61,8 @@ public:
             return false;
         MarkPages();
         for (uint64_t page = 1; page < pageCount; ++page) {
-            if (roles[page] == PageChain && !ReadPage(page))
+            const uint8_t role = roles[page];
+            if (role != PageUnused && role != PagePiece && !ReadPage(page, role))
                 return false;
             seam::StepProgress(1);
         }
@@ -229,17 +232,20 @@ private:
             if (dataWord == 0)
                 return OverflowPage(keyWord);
             if (dataWord < RealKey) {
+                // Only the first pair of a page may begin a long entry.
                 uint64_t next = NoPage;
-                if (index == 1 && WalkLongEntry(page, true, nullptr, nullptr, next))
-                    return next;
-                return NoPage;
+                if (index != 1)
+                    return NoPage;
+                const bool whole = WalkLongEntry(page, true, nullptr, nullptr, next);
+                roles[page] = whole ? PageLongStart : PageLongBroken;
+                return whole ? next : NoPage;
             }
         }
         return NoPage;
     }
 
     // Files the entries of one page of a chain; false on a read error.
-    bool ReadPage(uint64_t page) {
+    bool ReadPage(uint64_t page, uint8_t role) {
         uint16_t n = 0;
         if (!Word(page, 0, n))
             return false;
@@ -248,6 +254,9 @@ private:
         if (2 + 2 * uint64_t{n} > pageSize)
             return false;
         const uint64_t start = page * pageSize;
+        // The items of a page lie one below the other from its end, each key above its data;
+        // every field is read inside its own item, so no byte is read for two entries.
+        uint64_t above = pageSize;
         for (uint16_t index = 1; index < n; index += 2) {
             uint16_t keyOffset = 0, dataOffset = 0;
             if (!Word(page, index, keyOffset) || !Word(page, index + 1u, dataOffset))
@@ -255,29 +264,36 @@ private:
             if (keyOffset == 0 || dataOffset == 0)
                 continue;
             if (dataOffset < RealKey) {
+                if (index != 1 || role != PageLongStart)
+                    return false;
                 longKey.clear();
                 longData.clear();
                 uint64_t next = NoPage;
-                if (index != 1 || !WalkLongEntry(page, false, &longKey, &longData, next))
-                    return false;
                 bool internal = false;
-                return FileEntry(TByteReader(longKey), 0, TByteReader(longData), 0, internal);
+                return WalkLongEntry(page, false, &longKey, &longData, next) &&
+                       FileEntry(longKey, longData, internal);
             }
+            std::string_view items;
+            if (keyOffset > above || dataOffset > keyOffset ||
+                !in.Bytes(start + dataOffset, above - dataOffset, items))
+                return false;
+            const size_t keyStart = keyOffset - dataOffset;
             bool internal = false;
-            if (!FileEntry(in, start + keyOffset, in, start + dataOffset, internal))
+            if (!FileEntry(items.substr(keyStart), items.substr(0, keyStart), internal))
                 return false;
             if (internal)
                 return true;
+            above = dataOffset;
         }
         return true;
     }
 
-    // Files the entry whose key is at keyAt of keys and whose data is at dataAt of datas.
-    // internal is set (and nothing filed) for an "INT_" key. False on a read error.
-    bool FileEntry(const TByteReader &keys, uint64_t keyAt, const TByteReader &datas,
-                   uint64_t dataAt, bool &internal) {
+    // Files the entry of a key and its data. internal is set (and nothing filed) for an
+    // "INT_" key. False on a read error.
+    bool FileEntry(std::string_view key, std::string_view data, bool &internal) {
+        const TByteReader keys(key), datas(data);
         std::string_view tag;
-        if (!keys.Bytes(keyAt, 4, tag))
+        if (!keys.Bytes(0, 4, tag))
             return false;
         internal = tag == "INT_";
         if (internal)
@@ -285,9 +301,8 @@ private:
         uint32_t length = 0;
         std::string_view address;
         uint32_t modified = 0, accessed = 0, size = 0;
-        if (!keys.U32(keyAt + 4, length) || !keys.Bytes(keyAt + 8, length, address) ||
-            !datas.U32(dataAt + 8, modified) || !datas.U32(dataAt + 12, accessed) ||
-            !datas.U32(dataAt + 20, size))
+        if (!keys.U32(4, length) || !keys.Bytes(8, length, address) || !datas.U32(8, modified) ||
+            !datas.U32(12, accessed) || !datas.U32(20, size))
             return false;
         record.URL = ReadCountedText(address);
         record.Modified = UnixToDateTime(static_cast<int32_t>(modified));
@@ -296,7 +311,7 @@ private:
         record.CacheFile.clear();
         record.ContentType.clear();
         std::string unused;
-        uint64_t pos = dataAt + 29;
+        uint64_t pos = 29;
         bool texts = CountedText(datas, pos, record.CacheFile);
         pos += 29;
         texts =

@@ -316,6 +316,7 @@ TEST_F(FatDbTest, BrokenTextsGiveOneWarningAndTheEntryStays) {
         {"warning off", typeAt, 0x7FFFFFFF, false, "c1.txt"},
         {"unused text runs past the end", unusedAt, 0xFFFFFFF0, true, "c1.txt"},
         {"cache file runs past the end", cacheAt, 100000, true, ""},
+        {"content type one byte longer than its data", typeAt, 10, true, "c1.txt"},
     };
     for (const Row &row : rows) {
         desktop.Shown.clear();
@@ -348,6 +349,7 @@ uint16_t WordAt(const std::string &bytes, size_t offset) {
 struct TErrorCase {
     const char *name;
     std::function<void(std::string &)> corrupt;
+    int64_t files = 1; // the good entry, and the victim when it comes before the fault
 };
 
 TEST_F(FatDbTest, ReadErrorsKeepTheEntriesFiledBefore) {
@@ -363,8 +365,16 @@ TEST_F(FatDbTest, ReadErrorsKeepTheEntriesFiledBefore) {
         {"data offset past the end of the file",
          [&](std::string &bytes) { setWord(bytes, 2, 0xFFF0); }},
         {"key at the last byte of the file", [&](std::string &bytes) { setWord(bytes, 1, 511); }},
-        {"size field past the end of the file",
-         [&](std::string &bytes) { setWord(bytes, 2, 512 - 22); }},
+        {"size field past the end of its data",
+         [&](std::string &bytes) { setWord(bytes, 2, WordAt(bytes, Page2 + 2) - 22); }},
+        {"data above its key", [&](std::string &bytes) { setWord(bytes, 2, 500); }},
+        {"second key above the first one's data",
+         [&](std::string &bytes) {
+             setWord(bytes, 0, 4);
+             setWord(bytes, 3, 511);
+             setWord(bytes, 4, 505);
+         },
+         2},
         {"word count runs past the page", [&](std::string &bytes) { setWord(bytes, 0, 256); }},
         {"address length past the end",
          [&](std::string &bytes) { PutU32(bytes, keyAt(bytes) + 4, 600); }},
@@ -384,7 +394,7 @@ TEST_F(FatDbTest, ReadErrorsKeepTheEntriesFiledBefore) {
         TCabinet &cabinet = Read(bytes);
         EXPECT_EQ(desktop.Shown, std::vector<std::string>{ReadError(Path())}) << row.name;
         EXPECT_FALSE(cabinet.IndexComplete) << row.name;
-        EXPECT_EQ(cabinet.GetFileCount(), 1) << row.name;
+        EXPECT_EQ(cabinet.GetFileCount(), row.files) << row.name;
         EXPECT_EQ(Resets(), 1) << row.name;
         EXPECT_EQ(desktop.ProgressLog.back(), "reset") << row.name;
         root.RemoveCabinet(&cabinet);
@@ -537,6 +547,14 @@ TEST_F(FatDbTest, HostileStructuresEndInBoundedTime) {
              db.AddPage(longEntryPage(1, 2));
              db.AddPage(longEntryPage(1, 3));
              db.AddPage(longEntryPage(1, 2));
+             return db.Bytes();
+         },
+         true},
+        {"every page begins a long entry through all later pages",
+         [&] {
+             TFatDbBuilder db;
+             for (size_t page = 1; page <= 2000; ++page)
+                 db.AddPage(longEntryPage(1, page + 1));
              return db.Bytes();
          },
          true},
