@@ -35,8 +35,8 @@ struct TSource {
     std::string folder;
     bool pages;
     TSource(const std::string &name, bool html) : pages(html) {
-        folder = std::filesystem::temp_directory_path().string() + "/trawler-bench-" + name +
-                 "-" + std::to_string(::getpid()) + "/";
+        folder = std::filesystem::temp_directory_path().string() + "/trawler-bench-" + name + "-" +
+                 std::to_string(::getpid()) + "/";
         std::filesystem::create_directories(folder);
         for (int i = 0; i < Files; ++i)
             std::ofstream(folder + 'M' + std::to_string(i), std::ios::binary)

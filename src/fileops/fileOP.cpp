@@ -320,7 +320,8 @@ void RunBatch(TClip &batch, TTree &target) {
                 TTree &base = Settings().OpCopyDir ? *to : *to->GetCabinet();
                 destination = MakeFolderPath(base, item->GetCabinet(), *item->Parent());
             } else if (to->GetKind() == KindMirrorLog && item->GetKind() != KindPlainLog) {
-                destination = MakeFolderPath(*to->GetCabinet(), item->GetCabinet(), *item->Parent());
+                destination =
+                    MakeFolderPath(*to->GetCabinet(), item->GetCabinet(), *item->Parent());
             } else {
                 destination = MakeFolderPath(*to, batch.Root(), *item->Parent());
             }

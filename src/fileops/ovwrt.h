@@ -5,10 +5,10 @@
 
 // Policy values of OpCopyDelay and OpMirrorDelay.
 enum : int32_t {
-    PolicyKeep = 0,         // do not overwrite
-    PolicyOverwrite = 1,    // overwrite
-    PolicyAsk = 2,          // ask with the dialog
-    PolicyKeepNewer = 3,    // mirrors only: overwrite when the incoming file is strictly older
+    PolicyKeep = 0,      // do not overwrite
+    PolicyOverwrite = 1, // overwrite
+    PolicyAsk = 2,       // ask with the dialog
+    PolicyKeepNewer = 3, // mirrors only: overwrite when the incoming file is strictly older
 };
 
 // True means overwrite. Files the user pasted are always asked about (unless "すべて (&A)"

@@ -63,11 +63,21 @@ TEST_P(RuleTest, AnswersAndMessages) {
                                             : file;
     bool answer = false;
     switch (c.rule) {
-    case Rule::Rename: answer = CanRename(*item); break;
-    case Rule::Delete: answer = CanDelete(*item); break;
-    case Rule::Cut: answer = CanCut(*item); break;
-    case Rule::Copy: answer = CanCopy(*item); break;
-    case Rule::Paste: answer = CanPaste(*item); break;
+    case Rule::Rename:
+        answer = CanRename(*item);
+        break;
+    case Rule::Delete:
+        answer = CanDelete(*item);
+        break;
+    case Rule::Cut:
+        answer = CanCut(*item);
+        break;
+    case Rule::Copy:
+        answer = CanCopy(*item);
+        break;
+    case Rule::Paste:
+        answer = CanPaste(*item);
+        break;
     }
     EXPECT_EQ(answer, c.allowed);
     std::vector<std::string> expected;
@@ -99,8 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "error: 指定された項目は切取れません。"},
         RuleCase{"copyFromCache", Rule::Copy, KindNetscape2, false, Which::File, true, ""},
         RuleCase{"pasteOnMirrorFolder", Rule::Paste, KindMirrorLog, false, Which::Dir, true, ""},
-        RuleCase{"pasteOnPlainLogCabinet", Rule::Paste, KindPlainLog, false, Which::Cabinet,
-                 true, ""},
+        RuleCase{"pasteOnPlainLogCabinet", Rule::Paste, KindPlainLog, false, Which::Cabinet, true,
+                 ""},
         RuleCase{"pasteOnLogFile", Rule::Paste, KindPlainLog, true, Which::File, false,
                  "error: ファイルに貼り付けはできません。"},
         RuleCase{"pasteInCacheFile", Rule::Paste, KindTapline, true, Which::File, false,
@@ -158,17 +168,16 @@ TEST_P(TargetTest, Check) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Clip, TargetTest,
-    ::testing::Values(
-        TargetCase{"fileIntoItsOwnFolderStopsSilently", "a/f.txt", "a/", false, ""},
-        TargetCase{"folderIntoItself", "a/", "a/", false,
-                   "error: 受け側と送り側は同じフォルダです。処理を中止します。"},
-        TargetCase{"folderIntoItsSubfolder", "a/", "a/b/", false,
-                   "error: 受け側は送り側のサブフォルダです。処理を中止します。"},
-        TargetCase{"folderIntoSiblingWithTheSamePrefix", "a/", "ab/", true, ""},
-        TargetCase{"folderIntoItsParentIsAlreadyThere", "a/b/", "a/", false, ""},
-        TargetCase{"folderUpToTheCabinet", "a/b/", "", true, ""},
-        TargetCase{"fileIntoASubfolder", "a/f.txt", "a/b/", true, ""},
-        TargetCase{"cacheFileIntoTheLog", "cache:f", "a/", true, ""}),
+    ::testing::Values(TargetCase{"fileIntoItsOwnFolderStopsSilently", "a/f.txt", "a/", false, ""},
+                      TargetCase{"folderIntoItself", "a/", "a/", false,
+                                 "error: 受け側と送り側は同じフォルダです。処理を中止します。"},
+                      TargetCase{"folderIntoItsSubfolder", "a/", "a/b/", false,
+                                 "error: 受け側は送り側のサブフォルダです。処理を中止します。"},
+                      TargetCase{"folderIntoSiblingWithTheSamePrefix", "a/", "ab/", true, ""},
+                      TargetCase{"folderIntoItsParentIsAlreadyThere", "a/b/", "a/", false, ""},
+                      TargetCase{"folderUpToTheCabinet", "a/b/", "", true, ""},
+                      TargetCase{"fileIntoASubfolder", "a/f.txt", "a/b/", true, ""},
+                      TargetCase{"cacheFileIntoTheLog", "cache:f", "a/", true, ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ClipTest, SameFolderComparesLettersWithoutCase) {
@@ -177,8 +186,8 @@ TEST_F(ClipTest, SameFolderComparesLettersWithoutCase) {
     TCabinet *other = root.AddCabinet(KindPlainLog, folder.Path() + "LOG/", "LOG");
     TDir *twin = TDir::Create(*other, "data");
     EXPECT_FALSE(CheckPasteTarget(*a, *twin));
-    EXPECT_EQ(desktop.Shown,
-              std::vector<std::string>{"error: 受け側と送り側は同じフォルダです。処理を中止します。"});
+    EXPECT_EQ(desktop.Shown, std::vector<std::string>{
+                                 "error: 受け側と送り側は同じフォルダです。処理を中止します。"});
 }
 
 // ---- filling, references, membership ----

@@ -115,7 +115,7 @@ protected:
 struct LandCase {
     const char *name;
     bool intoMirror;
-    bool intoFolder; // into folder T (made first) instead of the cabinet
+    bool intoFolder;  // into folder T (made first) instead of the cabinet
     const char *root; // "", "cabinet", "server", "a"
     const char *landsAt;
 };
@@ -131,7 +131,7 @@ TEST_P(LandTest, Copy) {
         CreateFolderOnDisk(*target);
     }
     std::string r = c.root;
-    TTree *clipRoot = r == "cabinet" ? static_cast<TTree *>(cache)
+    TTree *clipRoot = r == "cabinet"  ? static_cast<TTree *>(cache)
                       : r == "server" ? b->Parent()->Parent()
                       : r == "a"      ? b->Parent()
                                       : nullptr;
@@ -147,14 +147,13 @@ TEST_P(LandTest, Copy) {
 }
 INSTANTIATE_TEST_SUITE_P(
     FileOp, LandTest,
-    ::testing::Values(LandCase{"mirrorCabinet", true, false, "", "http=h/a/b.txt"},
-                      LandCase{"anyFolderOfAMirror", true, true, "a", "http=h/a/b.txt"},
-                      LandCase{"plainFolderFromTheExplorer", false, true, "", "T/b.txt"},
-                      LandCase{"plainFolderFromAListOfItsFolder", false, true, "a", "T/b.txt"},
-                      LandCase{"plainFolderFromAListOfTheServer", false, true, "server",
-                               "T/a/b.txt"},
-                      LandCase{"plainCabinetFromAListOfTheCache", false, false, "cabinet",
-                               "http=h/a/b.txt"}),
+    ::testing::Values(
+        LandCase{"mirrorCabinet", true, false, "", "http=h/a/b.txt"},
+        LandCase{"anyFolderOfAMirror", true, true, "a", "http=h/a/b.txt"},
+        LandCase{"plainFolderFromTheExplorer", false, true, "", "T/b.txt"},
+        LandCase{"plainFolderFromAListOfItsFolder", false, true, "a", "T/b.txt"},
+        LandCase{"plainFolderFromAListOfTheServer", false, true, "server", "T/a/b.txt"},
+        LandCase{"plainCabinetFromAListOfTheCache", false, false, "cabinet", "http=h/a/b.txt"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(FileOpTest, CopiedFolderFromAPlainLogIntoAMirrorKeepsItsPlace) {
@@ -182,10 +181,10 @@ TEST_P(ProgressTest, BlocksOf1024) {
         bytes[i] = static_cast<char>('a' + i % 26);
     TFile *f = Cached("http://h/f.bin", bytes, "application/octet-stream");
     Paste({f}, ClipCopy, *mirror);
-    std::vector<std::string> expected{
-        "open", "caption:ファイルのコピー",
-        "header:f.bin  を|" + cache->Path + "M1  から|" + mirror->Path + "http=h/f.bin  へ",
-        GetParam().range, "close"};
+    std::vector<std::string> expected{"open", "caption:ファイルのコピー",
+                                      "header:f.bin  を|" + cache->Path + "M1  から|" +
+                                          mirror->Path + "http=h/f.bin  へ",
+                                      GetParam().range, "close"};
     EXPECT_EQ(desktop.WindowLog, expected);
     EXPECT_EQ(desktop.StepCalls, GetParam().steps);
     EXPECT_EQ(ReadText(mirror->Path + "http=h/f.bin"), bytes);
@@ -229,12 +228,10 @@ TEST_P(ChoiceTest, PlainOrConverting) {
 INSTANTIATE_TEST_SUITE_P(
     FileOp, ChoiceTest,
     ::testing::Values(ChoiceCase{"cachedPageIntoMirror", false, "text/html", true, false, true},
-                      ChoiceCase{"cachedPageIntoPlainLog", false, "text/html", false, false,
-                                 false},
-                      ChoiceCase{"cachedPageIntoPlainLogWithConversion", false, "text/html",
-                                 false, true, true},
-                      ChoiceCase{"cachedPictureIntoMirror", false, "image/gif", true, true,
-                                 false},
+                      ChoiceCase{"cachedPageIntoPlainLog", false, "text/html", false, false, false},
+                      ChoiceCase{"cachedPageIntoPlainLogWithConversion", false, "text/html", false,
+                                 true, true},
+                      ChoiceCase{"cachedPictureIntoMirror", false, "image/gif", true, true, false},
                       ChoiceCase{"plainLogPageIntoMirror", true, "", true, true, false}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -349,8 +346,8 @@ TEST_F(FileOpTest, NamesFromAnIndexNeverWriteOutsideTheTarget) {
         top.push_back(entry.path().filename().string());
     std::sort(top.begin(), top.end());
     EXPECT_EQ(top, (std::vector<std::string>{"cache", "log", "mirror"}));
-    std::vector<std::string> expected{"http=../x3",       "http=h/%2e%2e/x5", "http=h/--/--/x1",
-                                      "http=h/-/--/x2",   "http=h/a/-/x6",    "http=h/a/..-..-x4"};
+    std::vector<std::string> expected{"http=../x3",     "http=h/%2e%2e/x5", "http=h/--/--/x1",
+                                      "http=h/-/--/x2", "http=h/a/-/x6",    "http=h/a/..-..-x4"};
     EXPECT_EQ(FilesBelow(mirror->Path), expected);
     EXPECT_EQ(FilesBelow(log->Path + "T"), expected);
     EXPECT_TRUE(desktop.Shown.empty());
@@ -398,8 +395,8 @@ TEST_F(FileOpTest, AMoveKeepsSourcesThatDidNotArrive) {
     EXPECT_TRUE(fs::FileExists(refused->GetLocalPath()));
     EXPECT_EQ(ReadText(log->Path + "refused.txt"), "old");
     EXPECT_FALSE(fs::FileExists(fine->GetLocalPath()));
-    EXPECT_EQ(desktop.Shown,
-              std::vector<std::string>{"error: ファイル " + log->Path + "blocked.txt が開けません。"});
+    EXPECT_EQ(desktop.Shown, std::vector<std::string>{"error: ファイル " + log->Path +
+                                                      "blocked.txt が開けません。"});
     EXPECT_EQ(clip.Item(0), blocked) << "an entry that did not move stays the source";
     EXPECT_EQ(clip.Item(2)->GetKind(), KindPlainLog);
 }
@@ -461,7 +458,8 @@ TEST_F(FileOpTest, AddedFilesLandAtTheirPathsOneLevelDeep) {
     for (bool copyDir : {false, true}) {
         SCOPED_TRACE(copyDir);
         Settings().OpCopyDir = copyDir;
-        TCabinet *into = root.AddCabinet(KindPlainLog, folder.Path() + "into" + std::to_string(copyDir), "i");
+        TCabinet *into =
+            root.AddCabinet(KindPlainLog, folder.Path() + "into" + std::to_string(copyDir), "i");
         fs::CreateFolder(into->Path);
         TTree *t = TDir::Create(*into, "T");
         CreateFolderOnDisk(*t);
