@@ -1,5 +1,6 @@
 #include "fileops/convert.h"
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <string_view>
@@ -182,26 +183,23 @@ public:
         if (slots.empty())
             return nullptr;
         TSlot &slot = slots[Index(value)];
-        return slot.used && slot.value == value ? &slot.bytes : nullptr;
+        return slot.generation == generation && slot.value == value ? &slot.bytes : nullptr;
     }
     const std::string &Remember(std::string_view value, std::string bytes) {
         if (slots.empty())
             slots.resize(SlotCount);
         TSlot &slot = slots[Index(value)];
-        slot.used = true;
+        slot.generation = generation;
         slot.value.assign(value);
         slot.bytes = std::move(bytes);
         return slot.bytes;
     }
-    void Forget() {
-        for (TSlot &slot : slots)
-            slot.used = false;
-    }
+    void Forget() { ++generation; }
 
 private:
     static constexpr size_t SlotCount = 8192;
     struct TSlot {
-        bool used = false;
+        uint64_t generation = 0;
         std::string value;
         std::string bytes;
     };
@@ -209,6 +207,7 @@ private:
         return std::hash<std::string_view>()(value) & (SlotCount - 1);
     }
     std::vector<TSlot> slots;
+    uint64_t generation = 1;
 };
 
 } // namespace
@@ -285,10 +284,7 @@ void ConvertingCopy(TFile &source, TFile &target) {
 
         std::string_view bytes(data);
         TLinkWalk walk(bytes);
-        walk.OnTurn() = [&](size_t consumed) {
-            showUpTo(consumed, false);
-            CheckAlive(sourceRef, targetRef);
-        };
+        walk.OnTurn() = [&showUpTo](size_t consumed) { showUpTo(consumed, false); };
 
         bool fail = false;
         auto write = [&out, &fail](std::string_view text) {
@@ -313,6 +309,7 @@ void ConvertingCopy(TFile &source, TFile &target) {
                 continue;
             }
             write(bytes.substr(written, found.Start - written));
+            // The event loop has turned since the last look: the user may have removed either.
             CheckAlive(sourceRef, targetRef);
 
             if (found.Applet) {

@@ -327,6 +327,11 @@ const LinkCase LinkCases[] = {
      {},
      {}},
     {"mailto_absolute", R"(<A HREF="mailto:x@h">)", R"(<A HREF="mailto:x@h" >)", {}, {}},
+    {"repeated_link_after_base",
+     R"(<IMG SRC="a.gif"><BASE HREF="http://other/dir/"><IMG SRC="a.gif">)",
+     R"(<IMG SRC="http://h/d/a.gif" ><IMG SRC="{P}http=other/dir/a.gif" >)",
+     {},
+     {"other:http://other/dir/a.gif"}},
 };
 
 class ConvertLinkTest : public ConvertTest, public ::testing::WithParamInterface<LinkCase> {};
@@ -399,6 +404,38 @@ TEST_F(ConvertTest, ProgramFolderComesFromTheExecutable) {
     EXPECT_TRUE(std::filesystem::exists(folder + "Reload.gif")) << folder;
     SetProgramFolder("/x/y");
     EXPECT_EQ(ProgramFolder(), "/x/y/");
+}
+
+// The whole paste: the page is converted, the collected files are copied in the added-files
+// batch to the very places its links name, and the bar runs over the page's bytes.
+TEST_F(ConvertTest, PastedPageLinksToTheAddedCopies) {
+    Settings().OpMirrorLink = true;
+    std::string text = "<A HREF=\"sub/p.html\"><IMG SRC=\"../q.gif\"><A HREF=\"other.html\">" +
+                       std::string(10000, ' ') + "<A HREF=\"../a.html\">";
+    MakePage(text, mirror);
+    root.RemoveCabinet(mirror); // the paste creates the page in a fresh mirror
+    mirror = root.AddCabinet(KindMirrorLog, folder.Path() + "fresh/", "fresh");
+    std::filesystem::create_directories(mirror->Path);
+    FileOpWindow = nullptr;
+    InstallCopyEngine();
+    batch.Fill(std::vector<TTree *>{page}, ClipCopy);
+    batch.Paste(*mirror);
+    SetCopyEngine(nullptr);
+
+    TTree *copy = FindByURL(mirror, "http://h/d/x.html");
+    ASSERT_NE(copy, nullptr);
+    std::string out = ReadText(copy->GetLocalPath());
+    std::string prefix = "file:///" + PathToURL(mirror->Path);
+    EXPECT_EQ(out.substr(0, out.find("  ")),
+              "<A HREF=\"" + prefix + "http=h/d/sub/p.html\" ><IMG SRC=\"" + prefix +
+                  "http=h/q.gif\" ><A HREF=\"" + prefix + "http=h/d/other.html\" >");
+    for (const char *path : {"http=h/d/sub/p.html", "http=h/q.gif", "http=h/d/other.html"})
+        EXPECT_TRUE(std::filesystem::exists(URLToPath(prefix + path))) << path;
+    EXPECT_EQ(AddedFiles().Count(), 3u);
+    EXPECT_EQ(desktop.WindowSteps,
+              static_cast<int64_t>(text.size()) + 3); // the added pages: 1 byte
+    EXPECT_GE(desktop.EventTurns, 2);
+    EXPECT_TRUE(desktop.Shown.empty());
 }
 
 // ---- failures ----
