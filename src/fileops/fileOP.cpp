@@ -243,9 +243,11 @@ void PlainCopy(TFile &source, TFile &target) {
         ShowCannotOpen(from);
         return;
     }
+    // The items are not looked at again once the event loop has had a turn.
+    std::string to = target.GetLocalPath();
     TTargetFile out;
     if (!out.Create(target)) {
-        ShowCannotOpen(target.GetLocalPath());
+        ShowCannotOpen(to);
         return;
     }
     SetBarRange(static_cast<int64_t>(data.size() / BlockSize));
@@ -258,7 +260,7 @@ void PlainCopy(TFile &source, TFile &target) {
         StepBar(1, static_cast<int64_t>(block.size()));
     }
     if (!written || !out.Commit())
-        ShowCannotOpen(target.GetLocalPath());
+        ShowCannotOpen(to);
 }
 
 // ---- the paste run ----

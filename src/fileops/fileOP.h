@@ -23,7 +23,10 @@ public:
     std::string LinkPrefix; // "file:///" + PathToURL(folder that receives added files)
     bool AddedPass = false; // the batch is AddedFiles
 };
-// The window of the running batch; nullptr when no batch runs.
+// The window of the running batch; nullptr when no batch runs. While it is set, the event-loop
+// turns of the copy keep the other windows usable, but commands that destroy or rename items
+// (refresh, delete, rename, removing a cabinet, another paste) must wait until it is nullptr
+// again: the copy in progress holds the items it copies.
 extern TFormFileOP *FileOpWindow;
 
 // Caption, icon, the three text lines and the bar of the progress window, when one is open;

@@ -265,7 +265,8 @@ TTree *TFile::CopyTo(TTree &target) {
         // The engine keeps the previous file when a copy fails; the item keeps its data too.
         TFileData previous = file.Data();
         file.TakeData(data);
-        if (!CopyEngine().CopyFileData(*this, file))
+        TItemRef still(&file);
+        if (!CopyEngine().CopyFileData(*this, file) && still)
             file.TakeData(previous);
     }
     return existing;
