@@ -101,10 +101,12 @@ out=$("$cli" paste --cabinet "$work/ns1" --cabinet "$work/plain:1" --answer yes 
 check "answer yes overwrites" "" "$(cmp "$work/ns1/M0A1B2C5.html" "$work/plain/roster.html" 2>&1)"
 check "answer yes prints the file" "$work/plain/roster.html" "$out"
 printf 'edited' >"$work/plain/roster.html"
-printf 'edited' >"$work/plain/T/members/roster.html"
-out=$("$cli" paste --cabinet "$work/ns1" --cabinet "$work/plain:1" --answer all \
-    --root "1:$www/" --into 2: "1:$www/members/roster.html" "1:$www/members/")
-check "answer all overwrites every conflict of the batch" "$work/plain/members/roster.html" "$out"
+printf 'edited' >"$work/plain/events.html"
+out=$("$cli" paste --cabinet "$work/ns1" --cabinet "$work/plain:1" --answer all --into 2: \
+    "1:$www/members/roster.html" "1:$www/events.html")
+check "answer all overwrites every conflict of the batch" \
+    "$(printf '%s\n' "$work/plain/roster.html" "$work/plain/events.html")" "$out"
+check "answer all: the second file too" "" "$(cmp "$work/ns1/M0A1B2C4.html" "$work/plain/events.html" 2>&1)"
 
 # Moves: the Tapline cache (deletable) loses the moved files and its index the entries.
 fresh
