@@ -123,3 +123,7 @@ void InstallCopyEngine();
 inline constexpr const char *CaptionCopy = "ファイルのコピー";
 inline constexpr const char *CaptionMove = "ファイルの移動";
 inline constexpr const char *CaptionAdded = "リンクされたファイルのコピー";
+// The progress window's bar captions and button.
+inline constexpr const char *BarStartCaption = "0%";
+inline constexpr const char *BarEndCaption = "100%";
+inline constexpr const char *CancelButton = "Cancel";

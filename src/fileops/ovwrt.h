@@ -22,3 +22,13 @@ bool AskOverwrite(TFile &incoming, TFile &existing);
 inline constexpr const char *OverwriteCaption = "ファイルの上書き";
 inline constexpr const char *OverwriteText =
     "同じ名前のファイルがすでに存在します。上書きしますか？";
+// The dialog's labels and buttons, in the order shown.
+inline constexpr const char *OverwriteFileNameLabel = "ファイル名";
+inline constexpr const char *OverwriteIncomingLabel = "送り側";
+inline constexpr const char *OverwriteExistingLabel = "受け側";
+inline constexpr const char *OverwriteSizeLabel = "サイズ";
+inline constexpr const char *OverwriteDateLabel = "作成日時";
+inline constexpr const char *OverwriteYes = "はい (&Y)";
+inline constexpr const char *OverwriteNo = "いいえ (&N)";
+inline constexpr const char *OverwriteAllButton = "すべて (&A)";
+inline constexpr const char *OverwriteCancel = "キャンセル (&C)";
