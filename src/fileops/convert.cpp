@@ -302,7 +302,7 @@ void ConvertingCopy(TFile &source, TFile &target) {
                 // The whole tag goes: the value becomes the base of the links after it.
                 size_t tagStart = found.TagStart > written ? found.TagStart : written;
                 write(bytes.substr(written, tagStart - written));
-                base = Resolve(found.Value, base);
+                base = BaseFromTag(found.Value, base);
                 recent.Forget();
                 written = walk.SkipToTagEnd() ? walk.Offset() : bytes.size();
                 showUpTo(written, true);

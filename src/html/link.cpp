@@ -261,6 +261,19 @@ std::string BaseAddress(const TFile &file) {
     return folder->GetURL();
 }
 
+std::string BaseFromTag(std::string_view value, std::string_view base) {
+    std::string address = Resolve(value, base);
+    size_t end = address.find_first_of("?#");
+    if (end != std::string::npos)
+        address.resize(end);
+    size_t path = FirstPathSlash(address);
+    if (path == std::string::npos)
+        address += '/';
+    else
+        address.resize(address.rfind('/') + 1);
+    return address;
+}
+
 void CollectLinks(const TFile &file, std::string_view data, TURLs &links,
                   const std::function<void(size_t consumed)> &progress) {
     const TTree *folder = file.Parent();
@@ -273,7 +286,7 @@ void CollectLinks(const TFile &file, std::string_view data, TURLs &links,
     TLinkValue value;
     while (walk.Next(value)) {
         if (value.Base)
-            base = Resolve(value.Value, base);
+            base = BaseFromTag(value.Value, base);
         else
             links.Add(*folder, value.Value, base);
     }

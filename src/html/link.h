@@ -96,6 +96,12 @@ private:
 // folder's address (ending with "/").
 std::string BaseAddress(const TFile &file);
 
+// The base address a "<BASE" tag's value sets, against the base in force before it: the
+// value resolved, then cut after its last "/" (a query or fragment goes first), so that a
+// tag naming a page ("http://h/d/index.html") or a bare server ("http://h") still gives a
+// folder address ending with "/".
+std::string BaseFromTag(std::string_view value, std::string_view base);
+
 // Runs the link walk over data (the bytes of the HTML file item file) and adds every link to
 // links, as the link check collects them: a "<BASE" value replaces the base with
 // Resolve(value, base) and gives no entry. progress, when set, is called with the bytes

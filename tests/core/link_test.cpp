@@ -249,6 +249,17 @@ TEST_F(LinkTreeTest, CollectLinksFollowsTheBaseTag) {
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), page.size());
 
+    // A tag naming a page or a bare server still sets a folder.
+    for (auto [tag, expected] :
+         {std::pair{"<BASE HREF=\"http://other/dir/index.html?q#f\">", "http://other/dir/x.gif"},
+          std::pair{"<BASE HREF=\"http://other\">", "http://other/x.gif"},
+          std::pair{"<BASE HREF=\"sub/\">", "http://h/d/sub/x.gif"}}) {
+        TURLs based;
+        CollectLinks(*html, std::string(tag) + "<IMG SRC=\"x.gif\">", based);
+        ASSERT_EQ(based.Count(), 1u) << tag;
+        EXPECT_EQ(based[0].URL, expected) << tag;
+    }
+
     TURLs none;
     CollectLinks(*html, "", none);
     CollectLinks(*html, "<P>no links here</P>", none);
