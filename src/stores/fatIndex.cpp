@@ -11,12 +11,7 @@
 #include "platform/seam.h"
 #include "stores/cache.h"
 
-namespace {
-constexpr size_t LastFieldNumber = 11;
-
-// Leading blanks, an optional sign, then decimal digits or "$" and hex digits; the whole text
-// and nothing else, within the signed 32-bit range.
-bool ParseNumber(std::string_view text, int32_t &value) {
+bool ParseIndexNumber(std::string_view text, int32_t &value) {
     size_t i = 0;
     while (i < text.size() && text[i] == ' ')
         ++i;
@@ -53,17 +48,21 @@ bool ParseNumber(std::string_view text, int32_t &value) {
     return true;
 }
 
+namespace {
+constexpr size_t LastFieldNumber = 11;
+
+
 // Stores one field of a line into the record; false when a number field does not convert.
 bool StoreField(size_t number, std::string_view text, TFileData &record) {
     int32_t value = 0;
     switch (number) {
     case 1:
-        if (!ParseNumber(text, value))
+        if (!ParseIndexNumber(text, value))
             return false;
         record.Modified = UnixToDateTime(value);
         return true;
     case 2:
-        if (!ParseNumber(text, value))
+        if (!ParseIndexNumber(text, value))
             return false;
         record.Accessed = UnixToDateTime(value);
         return true;
@@ -79,7 +78,7 @@ bool StoreField(size_t number, std::string_view text, TFileData &record) {
         record.ContentType.assign(text);
         return true;
     case 7:
-        if (!ParseNumber(text, value))
+        if (!ParseIndexNumber(text, value))
             return false;
         record.Size = value;
         return true;

@@ -7,6 +7,7 @@
 //   "0" TAB modified TAB accessed TAB link-path TAB address TAB content-type TAB TAB size
 //   TAB TAB TAB CR LF
 // with the times in Unix seconds (UTC).
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -52,3 +53,7 @@ void WriteFatRecords(const TTree &item, std::string &out);
 // The backup name of an index file: its extension replaced by ".bak" (appended when the name
 // has none).
 std::string FatIndexBackupName(const std::string &path);
+
+// A number field of an index line: leading blanks, an optional sign, then decimal digits or
+// "$" and hex digits; the whole text and nothing else, within the signed 32-bit range.
+bool ParseIndexNumber(std::string_view text, int32_t &value);

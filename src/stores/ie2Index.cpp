@@ -7,52 +7,14 @@
 #include "platform/fs.h"
 #include "platform/seam.h"
 #include "stores/cache.h"
+#include "stores/fatIndex.h"
 
 namespace {
 constexpr size_t LastFieldNumber = 12;
 
-// Leading blanks, an optional sign, then decimal digits or "$" and hex digits; the whole text
-// and nothing else, within the signed 32-bit range.
-bool ParseNumber(std::string_view text, int32_t &value) {
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    int base = 10;
-    if (i < text.size() && text[i] == '$') {
-        base = 16;
-        ++i;
-    }
-    if (i == text.size())
-        return false;
-    const int64_t limit = negative ? INT64_C(2147483648) : INT64_C(2147483647);
-    int64_t magnitude = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return false;
-        magnitude = magnitude * base + digit;
-        if (magnitude > limit)
-            return false;
-    }
-    value = static_cast<int32_t>(negative ? -magnitude : magnitude);
-    return true;
-}
-
 bool StoreTime(std::string_view text, double &dateTime) {
     int32_t value = 0;
-    if (!ParseNumber(text, value))
+    if (!ParseIndexNumber(text, value))
         return false;
     std::optional<double> converted = PackedTimeToDateTime(static_cast<uint32_t>(value));
     if (!converted)
@@ -69,7 +31,7 @@ bool StoreField(size_t number, std::string_view text, TFileData &record) {
         return true;
     case 2: {
         int32_t value = 0;
-        if (!ParseNumber(text, value))
+        if (!ParseIndexNumber(text, value))
             return false;
         record.Size = value;
         return true;
