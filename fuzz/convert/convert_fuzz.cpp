@@ -51,7 +51,7 @@ struct TWorld {
             std::ofstream(file->GetLocalPath(), std::ios::binary) << "x";
             return file;
         }
-        data.CacheFile = "F" + std::to_string(++files);
+        data.CacheFile = std::string("F").append(std::to_string(++files));
         std::ofstream(cabinet->Path + data.CacheFile, std::ios::binary) << "x";
         return AddURL(*cabinet, url, data);
     }

@@ -174,6 +174,15 @@ TFile *AddURL(TTree &parent, const std::string &url, TFileData &data) {
     return FindOrAddFile(*folder, RootPageName, data);
 }
 
+bool ReadIndexFile(TCabinet &cabinet, const std::string &path, std::string &image) {
+    if (fs::ReadWholeFile(path, image))
+        return true;
+    ShowCacheReadError(path);
+    cabinet.IndexComplete = false;
+    seam::ResetProgress();
+    return false;
+}
+
 void ShowCacheReadError(const std::string &path) {
     seam::Messages().ErrorBox("ファイル内のキャッシュデータが読めません。\r\nFile : " + path);
 }

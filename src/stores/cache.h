@@ -43,6 +43,10 @@ TFile *AddURL(TTree &parent, const std::string &url, TFileData &data);
 // The error box for an index file that cannot be read.
 void ShowCacheReadError(const std::string &path);
 
+// Reads the whole index file at path into image. When it cannot be read: the read error is
+// shown, the cabinet is marked as not read completely, the progress is reset, and false.
+bool ReadIndexFile(TCabinet &cabinet, const std::string &path, std::string &image);
+
 // A 64-bit Windows file time to a local date-time in 2-second steps; 0 when it has no DOS
 // form (0, before 1980, after 2107).
 double FileTimeToDateTime(uint64_t fileTime);

@@ -368,11 +368,7 @@ bool ReadFatDbImage(TCabinet &cabinet, std::string_view image, const std::string
 
 void ReadFatDb(TCabinet &cabinet, const std::string &path) {
     std::string image;
-    if (!fs::ReadWholeFile(path, image)) {
-        ShowCacheReadError(path);
-        cabinet.IndexComplete = false;
-        seam::ResetProgress();
+    if (!ReadIndexFile(cabinet, path, image))
         return;
-    }
     ReadFatDbImage(cabinet, image, path);
 }

@@ -227,12 +227,8 @@ bool ReadFatIndexImage(TCabinet &cabinet, std::string_view image, const std::str
 
 bool ReadFatIndex(TCabinet &cabinet, const std::string &path) {
     std::string image;
-    if (!fs::ReadWholeFile(path, image)) {
-        ShowCacheReadError(path);
-        cabinet.IndexComplete = false;
-        seam::ResetProgress();
+    if (!ReadIndexFile(cabinet, path, image))
         return false;
-    }
     return ReadFatIndexImage(cabinet, image, path);
 }
 

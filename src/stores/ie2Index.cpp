@@ -114,11 +114,7 @@ bool ReadIE2IndexImage(TCabinet &cabinet, std::string_view image, const std::str
 
 void ReadIE2Index(TCabinet &cabinet, const std::string &path) {
     std::string image;
-    if (!fs::ReadWholeFile(path, image)) {
-        ShowCacheReadError(path);
-        cabinet.IndexComplete = false;
-        seam::ResetProgress();
+    if (!ReadIndexFile(cabinet, path, image))
         return;
-    }
     ReadIE2IndexImage(cabinet, image, path);
 }

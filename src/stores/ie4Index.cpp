@@ -202,11 +202,7 @@ void ReadIE4Index(TCabinet &cabinet, const std::string &path) {
             index = folder + "index.dat";
     }
     std::string image;
-    if (!fs::ReadWholeFile(index, image)) {
-        ShowCacheReadError(index);
-        cabinet.IndexComplete = false;
-        seam::ResetProgress();
+    if (!ReadIndexFile(cabinet, index, image))
         return;
-    }
     ReadIE4IndexImage(cabinet, image, index);
 }
