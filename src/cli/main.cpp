@@ -31,7 +31,7 @@ const char *Usage =
     "       trawler-cli paste --cabinet FOLDER[:KIND]... [--move] [--root N:ADDRESS]\n"
     "                   [--answer yes|no|all|cancel] [--set NAME=VALUE]... --into N:ADDRESS\n"
     "                   N:ADDRESS...\n"
-    "       trawler-cli links --cabinet FOLDER[:KIND]... N:ADDRESS\n";
+    "       trawler-cli links --cabinet FOLDER[:KIND]... [--set NAME=VALUE]... N:ADDRESS\n";
 
 namespace {
 
