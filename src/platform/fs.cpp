@@ -70,9 +70,37 @@ bool PathExists(const std::string &path) {
     return StatPath(path, st);
 }
 
+namespace {
+// The name in folder (ending with "/") that equals part without regard to ASCII case: among
+// names that differ only in case, a folder where the path goes on and a file where it ends.
+// Empty when there is none.
+std::string MatchInFolder(const std::string &folder, const std::string &part, bool goesOn) {
+    const TListing *listing = Listing(folder);
+    if (!listing)
+        return {};
+    auto hit = listing->byFolded.find(ToUpperAscii(part));
+    if (hit == listing->byFolded.end())
+        return {};
+    for (const std::string &name : hit->second)
+        if (FolderExists(folder + name) == goesOn)
+            return name;
+    return hit->second.front();
+}
+} // namespace
+
 std::string ResolveCase(const std::string &path) {
     if (path.empty() || PathExists(path))
         return path;
+    // Most misses are a cached file named in another case inside a folder that exists: look
+    // the last name up there without walking the whole path.
+    size_t last = path.find_last_of('/');
+    if (last != std::string::npos && last > 0 && last + 1 < path.size()) {
+        std::string folder = path.substr(0, last + 1);
+        if (FolderExists(folder)) {
+            std::string name = MatchInFolder(folder, path.substr(last + 1), false);
+            return name.empty() ? path : folder + name;
+        }
+    }
     // Walk the components: keep the longest existing prefix, then match the rest by folding.
     std::string resolved;
     size_t pos = 0;
@@ -89,23 +117,10 @@ std::string ResolveCase(const std::string &path) {
             continue;
         std::string candidate = resolved + part;
         if (!PathExists(candidate)) {
-            const TListing *listing = Listing(resolved);
-            if (!listing)
+            std::string name = MatchInFolder(resolved, part, slash != std::string::npos);
+            if (name.empty())
                 return path;
-            auto hit = listing->byFolded.find(ToUpperAscii(part));
-            if (hit == listing->byFolded.end())
-                return path;
-            // Among names that differ only in case, a folder where the path goes on and
-            // a file where it ends.
-            const std::string *match = &hit->second.front();
-            for (const std::string &name : hit->second) {
-                bool folder = FolderExists(resolved + name);
-                if (folder == (slash != std::string::npos)) {
-                    match = &name;
-                    break;
-                }
-            }
-            candidate = resolved + *match;
+            candidate = resolved + name;
         }
         resolved = candidate;
         if (slash != std::string::npos)
