@@ -115,15 +115,16 @@ std::string ResolveCase(const std::string &path) {
         pos = slash == std::string::npos ? path.size() : slash + 1;
         if (part.empty())
             continue;
+        const bool goesOn = slash != std::string::npos;
         std::string candidate = resolved + part;
-        if (!PathExists(candidate)) {
-            std::string name = MatchInFolder(resolved, part, slash != std::string::npos);
+        if (goesOn ? !FolderExists(candidate) : !PathExists(candidate)) {
+            std::string name = MatchInFolder(resolved, part, goesOn);
             if (name.empty())
                 return path;
             candidate = resolved + name;
         }
         resolved = candidate;
-        if (slash != std::string::npos)
+        if (goesOn)
             resolved += '/';
     }
     return resolved;

@@ -99,3 +99,29 @@ TEST(AtomicWriteTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
         ++entries;
     EXPECT_EQ(entries, 2u) << "only index.db and the blocking folder";
 }
+
+TEST(LetterCaseTest, NamesInAnotherCaseResolveToTheNamesOnDisk) {
+    TTempFolder folder;
+    folder.Write("Cache/INDEX.DAT", "x");
+    folder.Write("Cache/sub/Page.HTM", "x");
+    folder.Write("twin/a", "file");
+    std::filesystem::create_directories(folder.Path() + "twin/A");
+    folder.Write("twin/A/b", "x");
+    const std::string &p = folder.Path();
+    struct Row {
+        const char *name;
+        std::string asked, expected;
+    };
+    const Row rows[] = {
+        {"exact name", p + "Cache/INDEX.DAT", p + "Cache/INDEX.DAT"},
+        {"file in its own folder", p + "Cache/index.dat", p + "Cache/INDEX.DAT"},
+        {"folder and file", p + "CACHE/SUB/page.htm", p + "Cache/sub/Page.HTM"},
+        {"a file where the path ends", p + "twin/A", p + "twin/A"},
+        {"a file where the path ends, other case", p + "TWIN/a", p + "twin/a"},
+        {"a folder where the path goes on", p + "TWIN/a/B", p + "twin/A/b"},
+        {"missing name unchanged", p + "cache/none.dat", p + "cache/none.dat"},
+        {"missing folder unchanged", p + "none/INDEX.DAT", p + "none/INDEX.DAT"},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(fs::ResolveCase(row.asked), row.expected) << row.name;
+}
