@@ -27,36 +27,36 @@ void UsageError(const std::string &why) {
     std::exit(ExitUsage);
 }
 
-TCabinetSpec ParseCabinetSpec(const std::string &text) {
-    TCabinetSpec spec;
+TCabinetArg ParseCabinetArg(const std::string &text) {
+    TCabinetArg cabinetArg;
     std::string folder = text;
     size_t colon = text.rfind(':');
     if (colon != std::string::npos && colon + 1 < text.size() &&
         text.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
         if (text.size() - colon - 1 > 1 || text[colon + 1] > '8')
             UsageError("the kind must be a number from 0 to 8: " + text.substr(colon + 1));
-        spec.Kind = text[colon + 1] - '0';
+        cabinetArg.Kind = text[colon + 1] - '0';
         folder = text.substr(0, colon);
     }
     std::error_code ec;
     std::filesystem::path path = std::filesystem::absolute(folder, ec).lexically_normal();
     if (ec || folder.empty() || !fs::FolderExists(path.string()))
         UsageError("no such folder: " + folder);
-    spec.Folder = path.string();
-    return spec;
+    cabinetArg.Folder = path.string();
+    return cabinetArg;
 }
 
-std::vector<TCabinet *> RegisterCabinets(TCabinetRoot &root, const std::vector<TCabinetSpec> &specs,
+std::vector<TCabinet *> RegisterCabinets(TCabinetRoot &root, const std::vector<TCabinetArg> &cabinetArgs,
                                          bool load) {
     std::vector<TCabinet *> cabinets;
-    for (const TCabinetSpec &spec : specs) {
-        std::filesystem::path folder(spec.Folder);
+    for (const TCabinetArg &cabinetArg : cabinetArgs) {
+        std::filesystem::path folder(cabinetArg.Folder);
         std::string name = folder.filename().string();
         if (name.empty())
             name = folder.parent_path().filename().string();
         if (name.empty())
-            name = spec.Folder;
-        cabinets.push_back(root.AddCabinet(static_cast<uint8_t>(spec.Kind), spec.Folder, name));
+            name = cabinetArg.Folder;
+        cabinets.push_back(root.AddCabinet(static_cast<uint8_t>(cabinetArg.Kind), cabinetArg.Folder, name));
     }
     if (load)
         for (TCabinet *cabinet : cabinets)

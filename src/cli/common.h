@@ -22,18 +22,18 @@ public:
 [[noreturn]] void UsageError(const std::string &why);
 
 // A cabinet named on the command line.
-struct TCabinetSpec {
+struct TCabinetArg {
     std::string Folder; // absolute and normalised
     int Kind = 0;
 };
 // Parses FOLDER or FOLDER:KIND (KIND 0 to 8; a folder may itself hold colons). A missing
 // folder or a bad kind is a usage error.
-TCabinetSpec ParseCabinetSpec(const std::string &text);
+TCabinetArg ParseCabinetArg(const std::string &text);
 
 // Registers the cabinets below root in the order given, each named after its folder, and,
 // when load is set, loads each one as the program does at start-up. Cabinet N of the
 // command line is result[N - 1].
-std::vector<TCabinet *> RegisterCabinets(TCabinetRoot &root, const std::vector<TCabinetSpec> &specs,
+std::vector<TCabinet *> RegisterCabinets(TCabinetRoot &root, const std::vector<TCabinetArg> &cabinetArgs,
                                          bool load);
 
 // The item named N:ADDRESS: N the cabinet's number from 1, ADDRESS the item's GetURL as

@@ -24,7 +24,7 @@ extern const char *Usage;
 int RunDetect(const std::vector<std::string> &args) {
     std::string registryPath;
     bool haveRegistry = false;
-    std::vector<TCabinetSpec> specs;
+    std::vector<TCabinetArg> cabinetArgs;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
         auto value = [&]() -> std::string {
@@ -38,7 +38,7 @@ int RunDetect(const std::vector<std::string> &args) {
             registryPath = value();
             haveRegistry = true;
         } else if (arg == "--cabinet") {
-            specs.push_back(ParseCabinetSpec(value()));
+            cabinetArgs.push_back(ParseCabinetArg(value()));
         } else if (arg == "-h" || arg == "--help") {
             std::cout << Usage;
             return 0;
@@ -64,7 +64,7 @@ int RunDetect(const std::vector<std::string> &args) {
     TCliMessages messages;
     seam::SetMessages(&messages);
     TCabinetRoot root;
-    RegisterCabinets(root, specs, false);
+    RegisterCabinets(root, cabinetArgs, false);
     DetectBrowserCaches(registry, root);
     for (const auto &cabinet : root.Cabinets())
         if (!cabinet->IndexRead)

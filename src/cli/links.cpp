@@ -37,7 +37,7 @@ bool WellFormedName(const std::string &name) {
 } // namespace
 
 int RunLinks(const std::vector<std::string> &args) {
-    std::vector<TCabinetSpec> specs;
+    std::vector<TCabinetArg> cabinetArgs;
     std::vector<std::string> names;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
@@ -47,7 +47,7 @@ int RunLinks(const std::vector<std::string> &args) {
             return args[++i];
         };
         if (arg == "--cabinet") {
-            specs.push_back(ParseCabinetSpec(value()));
+            cabinetArgs.push_back(ParseCabinetArg(value()));
         } else if (arg == "--set") {
             std::string v = value();
             size_t eq = v.find('=');
@@ -59,7 +59,7 @@ int RunLinks(const std::vector<std::string> &args) {
             names.push_back(arg);
         }
     }
-    if (specs.empty())
+    if (cabinetArgs.empty())
         UsageError("links needs at least one --cabinet");
     if (names.size() != 1)
         UsageError("links needs exactly one item N:ADDRESS");
@@ -70,7 +70,7 @@ int RunLinks(const std::vector<std::string> &args) {
     TCliMessages messages;
     seam::SetMessages(&messages);
     TCabinetRoot root;
-    std::vector<TCabinet *> cabinets = RegisterCabinets(root, specs, true);
+    std::vector<TCabinet *> cabinets = RegisterCabinets(root, cabinetArgs, true);
 
     TTree *item = FindNamedItem(cabinets, name);
     // A folder's address is also its root page's address ("http://h/"): the page is meant.

@@ -90,7 +90,7 @@ TAnswer ParseAnswer(const std::string &text) {
 } // namespace
 
 int RunPaste(const std::vector<std::string> &args) {
-    std::vector<TCabinetSpec> specs;
+    std::vector<TCabinetArg> cabinetArgs;
     std::vector<std::string> names;
     std::string into;
     std::string rootName;
@@ -104,7 +104,7 @@ int RunPaste(const std::vector<std::string> &args) {
             return args[++i];
         };
         if (arg == "--cabinet") {
-            specs.push_back(ParseCabinetSpec(value()));
+            cabinetArgs.push_back(ParseCabinetArg(value()));
         } else if (arg == "--move") {
             move = true;
         } else if (arg == "--root") {
@@ -127,7 +127,7 @@ int RunPaste(const std::vector<std::string> &args) {
             names.push_back(arg);
         }
     }
-    if (specs.empty())
+    if (cabinetArgs.empty())
         UsageError("paste needs at least one --cabinet");
     if (into.empty())
         UsageError("paste needs --into N:ADDRESS");
@@ -143,7 +143,7 @@ int RunPaste(const std::vector<std::string> &args) {
     SetCopyEngine(&recorder);
 
     TCabinetRoot root;
-    std::vector<TCabinet *> cabinets = RegisterCabinets(root, specs, true);
+    std::vector<TCabinet *> cabinets = RegisterCabinets(root, cabinetArgs, true);
     auto named = [&](const std::string &name) {
         TTree *item = FindNamedItem(cabinets, name);
         if (!item)
