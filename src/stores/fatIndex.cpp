@@ -87,32 +87,6 @@ bool StoreField(size_t number, std::string_view text, TFileData &record) {
     }
 }
 
-// Parses the entries after the signature line; false at the first malformed line.
-bool ParseEntries(TCabinet &cabinet, std::string_view image, size_t pos) {
-    TFileData record;
-    size_t fieldNumber = 0;
-    size_t fieldStart = pos;
-    size_t lineStart = pos;
-    for (;;) {
-        size_t stop = image.find_first_of("\t\r\n", pos);
-        if (stop == std::string_view::npos)
-            return true; // a last line without a line feed is not filed
-        if (image[stop] == '\n') {
-            seam::StepProgress(static_cast<int64_t>(stop + 1 - lineStart));
-            AddURL(cabinet, record.URL, record);
-            fieldNumber = 0;
-            lineStart = fieldStart = pos = stop + 1;
-            continue;
-        }
-        if (fieldNumber >= LastFieldNumber)
-            return false;
-        if (!StoreField(fieldNumber, image.substr(fieldStart, stop - fieldStart), record))
-            return false;
-        ++fieldNumber;
-        fieldStart = pos = stop + 1;
-    }
-}
-
 std::string PathFolder(const std::string &path) {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -209,20 +183,56 @@ std::string FatIndexBackupName(const std::string &path) {
     return path.substr(0, dot) + ".bak";
 }
 
-bool ReadFatIndexImage(TCabinet &cabinet, std::string_view image, const std::string &path) {
+namespace {
+// Parses the entries after the signature line; false at the first malformed line.
+bool ParseEntries(TCabinet &cabinet, std::string_view image, size_t pos,
+                  const TLineIndexFormat &format) {
+    TFileData record;
+    size_t fieldNumber = 0;
+    size_t fieldStart = pos;
+    size_t lineStart = pos;
+    for (;;) {
+        size_t stop = image.find_first_of(format.Separators, pos);
+        if (stop == std::string_view::npos)
+            return true; // a last line without a line feed is not filed
+        if (image[stop] == '\n') {
+            seam::StepProgress(static_cast<int64_t>(stop + 1 - lineStart));
+            AddURL(cabinet, record.URL, record);
+            fieldNumber = 0;
+            lineStart = fieldStart = pos = stop + 1;
+            continue;
+        }
+        if (fieldNumber >= format.LastFieldNumber)
+            return false;
+        if (!format.StoreField(fieldNumber, image.substr(fieldStart, stop - fieldStart), record))
+            return false;
+        ++fieldNumber;
+        fieldStart = pos = stop + 1;
+    }
+}
+} // namespace
+
+bool ReadLineIndexImage(TCabinet &cabinet, std::string_view image, const std::string &path,
+                        const TLineIndexFormat &format) {
     bool complete = false;
     if (image.empty()) {
         ShowCacheReadError(path);
-    } else if (image.substr(0, FatIndexSignature.size()) == FatIndexSignature) {
+    } else if (image.substr(0, format.Signature.size()) == format.Signature) {
         size_t lineFeed = image.find('\n');
         seam::StartProgress(0, static_cast<int64_t>(image.size()));
-        complete = lineFeed == std::string_view::npos || ParseEntries(cabinet, image, lineFeed + 1);
+        complete = lineFeed == std::string_view::npos ||
+                   ParseEntries(cabinet, image, lineFeed + 1, format);
         if (!complete)
             ShowCacheReadError(path);
     }
     cabinet.IndexComplete = complete;
     seam::ResetProgress();
     return complete;
+}
+
+bool ReadFatIndexImage(TCabinet &cabinet, std::string_view image, const std::string &path) {
+    return ReadLineIndexImage(cabinet, image, path,
+                              {FatIndexSignature, "\t\r\n", LastFieldNumber, StoreField});
 }
 
 bool ReadFatIndex(TCabinet &cabinet, const std::string &path) {

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "items/cab.h"
+#include "items/file.h"
 
 inline constexpr std::string_view FatIndexSignature = "MCOM-Cache-file-allocation-table-format-1";
 
@@ -57,3 +58,18 @@ std::string FatIndexBackupName(const std::string &path);
 // A number field of an index line: leading blanks, an optional sign, then decimal digits or
 // "$" and hex digits; the whole text and nothing else, within the signed 32-bit range.
 bool ParseIndexNumber(std::string_view text, int32_t &value);
+
+// An index of one entry per line after a signature line: the separators that end a field
+// (besides "\n", which ends the line), how many fields a line may have before its line feed,
+// and how a field is stored into the record that the next lines keep.
+struct TLineIndexFormat {
+    std::string_view Signature;
+    const char *Separators;
+    size_t LastFieldNumber;
+    bool (*StoreField)(size_t number, std::string_view text, TFileData &record);
+};
+// Reads such an index from its image: an empty image is a read error, another signature
+// reads nothing, a malformed line ends the reading with the read error keeping what was
+// filed. Returns whether the whole index was read (also kept in cabinet.IndexComplete).
+bool ReadLineIndexImage(TCabinet &cabinet, std::string_view image, const std::string &path,
+                        const TLineIndexFormat &format);

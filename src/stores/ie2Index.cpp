@@ -53,31 +53,6 @@ bool StoreField(size_t number, std::string_view text, TFileData &record) {
     }
 }
 
-// Parses the entries after the signature line; false at the first malformed line.
-bool ParseEntries(TCabinet &cabinet, std::string_view image, size_t pos) {
-    TFileData record;
-    size_t fieldNumber = 0;
-    size_t fieldStart = pos;
-    size_t lineStart = pos;
-    for (;;) {
-        const size_t stop = image.find_first_of(",\r\n", pos);
-        if (stop == std::string_view::npos)
-            return true; // a last line without a line feed is not filed
-        if (image[stop] == '\n') {
-            seam::StepProgress(static_cast<int64_t>(stop + 1 - lineStart));
-            AddURL(cabinet, record.URL, record);
-            fieldNumber = 0;
-            lineStart = fieldStart = pos = stop + 1;
-            continue;
-        }
-        if (fieldNumber >= LastFieldNumber)
-            return false;
-        if (!StoreField(fieldNumber, image.substr(fieldStart, stop - fieldStart), record))
-            return false;
-        ++fieldNumber;
-        fieldStart = pos = stop + 1;
-    }
-}
 } // namespace
 
 std::optional<double> PackedTimeToDateTime(uint32_t packed) {
@@ -97,19 +72,8 @@ std::optional<double> PackedTimeToDateTime(uint32_t packed) {
 }
 
 bool ReadIE2IndexImage(TCabinet &cabinet, std::string_view image, const std::string &path) {
-    bool complete = false;
-    if (image.empty()) {
-        ShowCacheReadError(path);
-    } else if (image.substr(0, IE2IndexSignature.size()) == IE2IndexSignature) {
-        const size_t lineFeed = image.find('\n');
-        seam::StartProgress(0, static_cast<int64_t>(image.size()));
-        complete = lineFeed == std::string_view::npos || ParseEntries(cabinet, image, lineFeed + 1);
-        if (!complete)
-            ShowCacheReadError(path);
-    }
-    cabinet.IndexComplete = complete;
-    seam::ResetProgress();
-    return complete;
+    return ReadLineIndexImage(cabinet, image, path,
+                              {IE2IndexSignature, ",\r\n", LastFieldNumber, StoreField});
 }
 
 void ReadIE2Index(TCabinet &cabinet, const std::string &path) {
