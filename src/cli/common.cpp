@@ -8,6 +8,7 @@
 
 #include "cli/output.h"
 #include "items/tree.h"
+#include "config/settings.h"
 #include "platform/fs.h"
 #include "stores/cache.h"
 
@@ -25,6 +26,13 @@ void TCliMessages::WarningBox(const std::string &text) {
 void UsageError(const std::string &why) {
     std::cerr << "trawler-cli: " << why << '\n' << Usage;
     std::exit(ExitUsage);
+}
+
+void ApplySetting(const std::string &nameValue) {
+    size_t eq = nameValue.find('=');
+    if (eq == std::string::npos ||
+        !SetSettingByName(nameValue.substr(0, eq), nameValue.substr(eq + 1)))
+        UsageError("unknown setting or value: " + nameValue);
 }
 
 TCabinetArg ParseCabinetArg(const std::string &text) {

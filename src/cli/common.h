@@ -21,6 +21,28 @@ public:
 // Writes "trawler-cli: WHY" and the usage text to standard error and exits with status 2.
 [[noreturn]] void UsageError(const std::string &why);
 
+// Walks the arguments of a command: Next() moves to the next one, Value() takes the one after
+// the current option (a usage error when there is none).
+class TArgs {
+public:
+    explicit TArgs(const std::vector<std::string> &args) : args(args) {}
+    bool Next() { return ++at < args.size(); }
+    const std::string &Arg() const { return args[at]; }
+    std::string Value() {
+        if (at + 1 >= args.size())
+            UsageError(args[at] + " needs a value");
+        return args[++at];
+    }
+
+private:
+    const std::vector<std::string> &args;
+    size_t at = static_cast<size_t>(-1);
+};
+
+// --set NAME=VALUE: changes one setting for this run; an unknown name or value is a usage
+// error.
+void ApplySetting(const std::string &nameValue);
+
 // A cabinet named on the command line.
 struct TCabinetArg {
     std::string Folder; // absolute and normalised

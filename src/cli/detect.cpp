@@ -25,20 +25,15 @@ int RunDetect(const std::vector<std::string> &args) {
     std::string registryPath;
     bool haveRegistry = false;
     std::vector<TCabinetArg> cabinetArgs;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= args.size())
-                UsageError(arg + " needs a value");
-            return args[++i];
-        };
+    for (TArgs walk(args); walk.Next();) {
+        const std::string &arg = walk.Arg();
         if (arg == "--registry") {
             if (haveRegistry)
                 UsageError("--registry is given twice");
-            registryPath = value();
+            registryPath = walk.Value();
             haveRegistry = true;
         } else if (arg == "--cabinet") {
-            cabinetArgs.push_back(ParseCabinetArg(value()));
+            cabinetArgs.push_back(ParseCabinetArg(walk.Value()));
         } else if (arg == "-h" || arg == "--help") {
             std::cout << Usage;
             return 0;

@@ -39,20 +39,12 @@ bool WellFormedName(const std::string &name) {
 int RunLinks(const std::vector<std::string> &args) {
     std::vector<TCabinetArg> cabinetArgs;
     std::vector<std::string> names;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= args.size())
-                UsageError(arg + " needs a value");
-            return args[++i];
-        };
+    for (TArgs walk(args); walk.Next();) {
+        const std::string &arg = walk.Arg();
         if (arg == "--cabinet") {
-            cabinetArgs.push_back(ParseCabinetArg(value()));
+            cabinetArgs.push_back(ParseCabinetArg(walk.Value()));
         } else if (arg == "--set") {
-            std::string v = value();
-            size_t eq = v.find('=');
-            if (eq == std::string::npos || !SetSettingByName(v.substr(0, eq), v.substr(eq + 1)))
-                UsageError("unknown setting or value: " + v);
+            ApplySetting(walk.Value());
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
             UsageError("unknown option: " + arg);
         } else {

@@ -60,10 +60,7 @@ TOptions ParseArguments(int argc, char **argv) {
                 UsageError("the kind must be a number from 0 to 8: " + v);
             options.Kind = static_cast<int>(k);
         } else if (arg == "--set") {
-            std::string v = value();
-            size_t eq = v.find('=');
-            if (eq == std::string::npos || !SetSettingByName(v.substr(0, eq), v.substr(eq + 1)))
-                UsageError("unknown setting or value: " + v);
+            ApplySetting(value());
         } else if (arg == "--format") {
             std::string v = value();
             if (v != "json" && v != "tsv")

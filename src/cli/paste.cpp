@@ -96,28 +96,20 @@ int RunPaste(const std::vector<std::string> &args) {
     std::string rootName;
     bool move = false;
     TAnswer answer = TAnswer::No;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= args.size())
-                UsageError(arg + " needs a value");
-            return args[++i];
-        };
+    for (TArgs walk(args); walk.Next();) {
+        const std::string &arg = walk.Arg();
         if (arg == "--cabinet") {
-            cabinetArgs.push_back(ParseCabinetArg(value()));
+            cabinetArgs.push_back(ParseCabinetArg(walk.Value()));
         } else if (arg == "--move") {
             move = true;
         } else if (arg == "--root") {
-            rootName = value();
+            rootName = walk.Value();
         } else if (arg == "--answer") {
-            answer = ParseAnswer(value());
+            answer = ParseAnswer(walk.Value());
         } else if (arg == "--into") {
-            into = value();
+            into = walk.Value();
         } else if (arg == "--set") {
-            std::string v = value();
-            size_t eq = v.find('=');
-            if (eq == std::string::npos || !SetSettingByName(v.substr(0, eq), v.substr(eq + 1)))
-                UsageError("unknown setting or value: " + v);
+            ApplySetting(walk.Value());
         } else if (arg == "-h" || arg == "--help") {
             std::cout << Usage;
             return 0;
