@@ -311,6 +311,9 @@ private:
         std::vector<std::string_view> parts = SplitPath(inner);
         if (parts.empty())
             return;
+        // "[\-NAME]" would be written back as "[-NAME]", which deletes: not a key name.
+        if (!remove && parts[0].front() == '-')
+            return;
         parts[0] = CanonicalHive(parts[0]);
         if (remove) {
             TRegKey *key = &top;
