@@ -8,6 +8,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-noto-cjk
+    qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-qpa-plugins adwaita-icon-theme
+    xvfb xauth xdotool x11-utils
     libdb1-compat
 )
 
