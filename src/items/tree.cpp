@@ -165,6 +165,12 @@ TItemRef::TItemRef(const TTree *item) {
     }
 }
 
+TItemRef TItemRef::FromSerial(uint64_t serial) {
+    TItemRef ref;
+    ref.serial = serial;
+    return ref;
+}
+
 TTree *TItemRef::Get() const {
     if (serial == 0)
         return nullptr;

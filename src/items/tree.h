@@ -29,6 +29,9 @@ class TItemRef {
 public:
     TItemRef() = default;
     explicit TItemRef(const TTree *item);
+    // The reference a serial stands for (a serial carried through a drag, say); it resolves
+    // only while an item with that serial is alive and referenced somewhere.
+    static TItemRef FromSerial(uint64_t serial);
     TTree *Get() const;
     uint64_t Serial() const { return serial; }
     explicit operator bool() const { return Get() != nullptr; }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QHash>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -11,6 +12,8 @@
 
 void InitUiResources() {
     Q_INIT_RESOURCE(trawler);
+    // Type names and dates of the desktop come in the program's language.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 }
 
 using namespace Qt::StringLiterals;

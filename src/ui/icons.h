@@ -10,7 +10,8 @@
 
 class TFileDb;
 
-// Registers the resource file of the windows (call once before the first window).
+// Registers the resource file of the windows and sets the program's language for what the
+// desktop describes (call once before the first window).
 void InitUiResources();
 
 // The picture of an icon name; a generic document picture when nothing provides it.
