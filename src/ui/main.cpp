@@ -602,8 +602,6 @@ void TMainForm::mFileNewCabinetClick() {
         return;
     }
     LoadAndShow({cabinet});
-    explorer->AddCabinet(*cabinet);
-    explorer->SelectItem(cabinet);
 }
 
 void TMainForm::mFileNewFolderClick() {
