@@ -485,7 +485,7 @@ TExplorer::TExplorer(QWidget *owner, int treeWidth) : QWidget(owner), initialTre
     // The columns' widths, widened where this desktop's font needs more room for a date.
     QFontMetrics metrics(details->font());
     int date = metrics.horizontalAdvance(u"88/88/88 88:88"_s) + 16;
-    const int widths[] = {150, std::max(80, metrics.horizontalAdvance(u"HTML document"_s) + 12),
+    const int widths[] = {150, std::max(80, metrics.horizontalAdvance(Text("HTML ドキュメント")) + 14),
                           std::max(60, metrics.horizontalAdvance(u"88888KB"_s) + 14),
                           std::max(90, date), std::max(90, date)};
     for (int column = 0; column < 5; ++column)

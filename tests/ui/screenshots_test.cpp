@@ -2,6 +2,7 @@
 // for a person to look at.
 #include <QApplication>
 #include <QTest>
+#include <QSplitter>
 #include <QTreeView>
 
 #include "items/cab.h"
@@ -30,6 +31,7 @@ void TScreenshots::mainWindowInEveryStyle() {
     TTree *server = cabinet->Children().back().get();
     explorer->SelectItem(server);
     explorer->Tree()->expandAll();
+    explorer->Splitter()->setSizes({230, 630});
     static const char *const names[] = {"main-large-icons", "main-small-icons", "main-list",
                                         "main-details"};
     for (int style = 0; style < 4; ++style) {
