@@ -670,7 +670,7 @@ void TExplorer::SetViewStyle(int style) {
         icons->setResizeMode(QListView::Adjust);
         icons->setMovement(QListView::Static);
         icons->setWordWrap(style == 0);
-        icons->setGridSize(style == 0 ? QSize(88, 64) : style == 1 ? QSize(160, 20) : QSize());
+        icons->setGridSize(style == 0 ? QSize(92, 76) : style == 1 ? QSize(160, 20) : QSize());
         icons->setSpacing(style == 2 ? 1 : 0);
         listPane->setCurrentWidget(icons);
     }
