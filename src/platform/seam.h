@@ -69,7 +69,7 @@ public:
 };
 
 // The buttons of a question box, and the one the user pressed.
-enum class TAnswer : uint8_t { Ok, Yes, No, All, Cancel };
+enum class TAnswer : uint8_t { Ok, Yes, No, All, Cancel, Retry };
 
 // Question boxes with the program's exact texts and the buttons given, in that order.
 class TQuestions {

@@ -6,16 +6,28 @@
 #include <QTreeView>
 
 #include "items/cab.h"
+#include "items/clip.h"
+#include "items/file.h"
+#include "platform/seam.h"
+#include "ui/clipForm.h"
+#include "ui/fileOpForm.h"
+#include "ui/help.h"
+#include "ui/overwrite.h"
+#include "ui/props.h"
+#include "ui/selFolder.h"
 #include "support/uiSupport.h"
 #include "ui/explor.h"
 #include "ui/icons.h"
 #include "ui/itemModel.h"
 #include "ui/main.h"
 
+using namespace Qt::StringLiterals;
+
 class TScreenshots : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void mainWindowInEveryStyle();
+    void dialogs();
 };
 
 void TScreenshots::mainWindowInEveryStyle() {
@@ -39,6 +51,66 @@ void TScreenshots::mainWindowInEveryStyle() {
         QTest::qWait(50);
         SaveScreenshot(&form, QString::fromLatin1(names[style]));
     }
+    form.close();
+}
+
+void TScreenshots::dialogs() {
+    TUiFixture fixture;
+    fixture.UseDemoCabinets();
+    TMainForm form({QStringLiteral("trawler")}, QCoreApplication::applicationFilePath().toStdString());
+    form.Start();
+    const auto &cabinets = form.Cabinets().Cabinets();
+    TCabinet *plain = cabinets.at(0).get();
+    TCabinet *cache = cabinets.at(3).get();
+    auto *server = static_cast<TDir *>(cache->Children().back().get());
+    TFile *page = nullptr;
+    for (const auto &child : server->Children())
+        if (child->IsFile() && !page)
+            page = static_cast<TFile *>(child.get());
+    QVERIFY(page);
+
+    TFormCabinet cabinetForm(*cache);
+    SaveScreenshot(&cabinetForm, u"cabinet-properties"_s);
+    TFormDir dirForm(*static_cast<TDir *>(plain->Children().front().get()));
+    SaveScreenshot(&dirForm, u"folder-properties"_s);
+    TFormFile fileForm(*page);
+    SaveScreenshot(&fileForm, u"file-properties"_s);
+
+    ItemClip().Fill(*server, ClipCopy);
+    ItemClip().SetRoot(cache);
+    TFormClip clipForm(ItemClip());
+    SaveScreenshot(&clipForm, u"clipboard"_s);
+    ItemClip().Clear(ClipEmpty);
+
+    TOverwriteQuestion question{page->Name(), page->GetLocalPath(), "1,024.0 KByte  (1048576 Byte)",
+                                "97/05/02 18:10", "812 Byte", "97/04/30 09:15"};
+    TFormOverWrite overwrite(question);
+    SaveScreenshot(&overwrite, u"overwrite"_s);
+
+    TFileOpWindow copyWindow;
+    copyWindow.SetCaption("ファイルのコピー");
+    copyWindow.SetHeader(page->GetLocalPath(), page->Name() + "  を", page->GetLocalPath() + "  から",
+                         plain->Path + page->Name() + "  へ");
+    copyWindow.SetRange(100);
+    copyWindow.Step(40);
+    SaveScreenshot(&copyWindow, u"copy-progress"_s);
+
+    TSelFolderDlg folderDialog(&form, (fixture.Folder() + u"/samples"_s).toStdString(), 81);
+    folderDialog.show();
+    QTest::qWait(20);
+    SaveScreenshot(&folderDialog, u"select-folder"_s);
+    folderDialog.reject();
+
+    ShowHelpTopic(67);
+    QWidget *help = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->objectName() == u"THelpWindow")
+            help = window;
+    QVERIFY(help);
+    help->resize(640, 480);
+    QTest::qWait(20);
+    SaveScreenshot(help, u"help"_s);
+    help->close();
     form.close();
 }
 
