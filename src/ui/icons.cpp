@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
+#include <QStandardPaths>
 #include <QStyle>
 
 #include "items/fileDB.h"
@@ -25,13 +26,24 @@ void EnsureTheme() {
     if (done)
         return;
     done = true;
+    // Platforms without a desktop theme (offscreen, a bare X server) look in no system folder.
+    QStringList paths = QIcon::themeSearchPaths();
+    const QStringList system = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                                         u"icons"_s, QStandardPaths::LocateDirectory);
+    for (const QString &path : system)
+        if (!paths.contains(path))
+            paths.append(path);
+    QIcon::setThemeSearchPaths(paths);
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == u"hicolor")
         QIcon::setThemeName(QStringLiteral("Adwaita"));
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
 }
 
 QIcon GenericFile() {
-    QIcon icon = QIcon::fromTheme(QStringLiteral("text-x-generic"));
+    EnsureTheme();
+    QIcon icon;
+    if (QIcon::hasThemeIcon(QStringLiteral("text-x-generic")))
+        icon = QIcon::fromTheme(QStringLiteral("text-x-generic"));
     if (icon.isNull() && qApp)
         icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
     return icon;
@@ -62,9 +74,10 @@ QIcon IconFor(const std::string &name) {
         QString resource = u":/icons/"_s + key + u".svg"_s;
         if (QFile::exists(resource))
             icon = QIcon(resource);
-        else if (QString standIn = ThemeStandIn(key); !standIn.isEmpty())
+        else if (QString standIn = ThemeStandIn(key); QIcon::hasThemeIcon(standIn))
             icon = QIcon::fromTheme(standIn);
-    } else if (!key.isEmpty()) {
+    } else if (QIcon::hasThemeIcon(key)) {
+        // Asked blindly, the theme answers a name it lacks with an icon that draws nothing.
         icon = QIcon::fromTheme(key);
     }
     if (icon.isNull())
@@ -123,8 +136,8 @@ QIcon ToolbarIcon(const QString &buttonName) {
     if (!own.isEmpty() && QFile::exists(u":/icons/"_s + own + u".svg"_s))
         return IconFor(own.toStdString());
     EnsureTheme();
-    QIcon icon = QIcon::fromTheme(themed.value(buttonName));
-    return icon.isNull() ? GenericFile() : icon;
+    QString themedName = themed.value(buttonName);
+    return QIcon::hasThemeIcon(themedName) ? QIcon::fromTheme(themedName) : GenericFile();
 }
 
 QIcon ProgramIconPicture() {
