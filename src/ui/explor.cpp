@@ -599,14 +599,27 @@ void TExplorer::AddCabinet(TTree &item) {
     treeModel->AddTop(item);
 }
 
-void TExplorer::SelectItem(TTree *item) {
-    QModelIndex node = item ? treeModel->IndexOf(item) : treeModel->index(0, 0);
-    if (node.isValid()) {
+void TExplorer::Reveal(const QModelIndex &node) {
+    // The tree view lays out expanded levels recursively, one stack frame per level: a node
+    // deeper than this is selected and shown without opening its ancestors.
+    constexpr int RevealDepth = 1000;
+    int depth = 0;
+    for (QModelIndex up = node.parent(); up.isValid() && depth <= RevealDepth; up = up.parent())
+        ++depth;
+    if (depth <= RevealDepth) {
         for (QModelIndex up = node.parent(); up.isValid(); up = up.parent())
             tree->expand(up);
         tree->setCurrentIndex(node);
         tree->scrollTo(node);
+    } else {
+        tree->selectionModel()->setCurrentIndex(node, QItemSelectionModel::ClearAndSelect);
     }
+}
+
+void TExplorer::SelectItem(TTree *item) {
+    QModelIndex node = item ? treeModel->IndexOf(item) : treeModel->index(0, 0);
+    if (node.isValid())
+        Reveal(node);
     tree->setFocus(Qt::OtherFocusReason);
     VTreeChange(node);
 }
@@ -994,9 +1007,7 @@ void TExplorer::OpenSelected() {
     QModelIndex node = treeModel->IndexOf(item);
     if (!node.isValid())
         return;
-    tree->expand(node.parent());
-    tree->setCurrentIndex(node);
-    tree->scrollTo(node);
+    Reveal(node);
     VTreeChange(node);
 }
 

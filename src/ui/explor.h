@@ -35,8 +35,7 @@ public:
     QPersistentModelIndex Current;
     int Vertical = 0;   // <0 up, >0 down
     int Horizontal = 0; // <0 left, >0 right
-
-private:
+    // One step: the next node or row in the direction scrolled into view, or the timer stops.
     void Tick();
 };
 
@@ -187,6 +186,8 @@ public:
     void DragPassed() { dragPassed = true; }
     void AutoScroll(QAbstractItemView *view, const QPoint &position, bool isList);
     void StopAutoScroll(QAbstractItemView *view);
+    TScrollTimer *ScrollTimer() const { return scrollTimer; }
+    QTimer *KeyTimer() const { return keyTimer; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -194,6 +195,8 @@ protected:
 
 private:
     void ShowLocation(const TTree *item);
+    // Makes a node the tree's current node, opening its ancestors where the depth allows.
+    void Reveal(const QModelIndex &node);
     void SetResting(const QString &text);
     void ListSelectionChanged();
     std::vector<int> SelectedRows() const;

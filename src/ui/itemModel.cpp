@@ -140,6 +140,21 @@ struct TItemTreeModel::TNode {
     int State = -1;
     bool Populated = false;
     bool HasFolders = false;
+
+    TNode() = default;
+    TNode(const TNode &) = delete;
+    TNode &operator=(const TNode &) = delete;
+    // Frees the subtree without one stack frame per level.
+    ~TNode() {
+        std::vector<std::unique_ptr<TNode>> pending = std::move(Children);
+        while (!pending.empty()) {
+            std::unique_ptr<TNode> next = std::move(pending.back());
+            pending.pop_back();
+            for (auto &child : next->Children)
+                pending.push_back(std::move(child));
+            next->Children.clear();
+        }
+    }
 };
 
 TItemTreeModel::TItemTreeModel(QObject *parent) : QAbstractItemModel(parent) {}

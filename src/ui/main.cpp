@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -280,9 +281,11 @@ void TMainForm::BuildMenus() {
 
     mHelp = bar->addMenu(Text("ヘルプ (&H)"));
     mHelp->setObjectName(u"mHelp"_s);
-    QAction *contents = AddAction(mHelp, "mHelpIndex", "もくじ (&I)", "ヘルプのもくじを表示します。");
-    contents->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(contents, &QAction::triggered, this, &TMainForm::mHelpIndexClick);
+    connect(AddAction(mHelp, "mHelpIndex", "もくじ (&I)", "ヘルプのもくじを表示します。"),
+            &QAction::triggered, this, &TMainForm::mHelpIndexClick);
+    // F1 opens the page about this window.
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [] { ShowHelpTopic(67); });
     mHelp->addSeparator();
     connect(AddAction(mHelp, "mHelpAbout", "バージョン情報 (&A)", "トローラーのバージョンを表示します。"),
             &QAction::triggered, this, &TMainForm::mHelpAboutClick);
