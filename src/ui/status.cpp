@@ -11,7 +11,9 @@ namespace {
 constexpr int PanelHeight = 20;
 constexpr int GripWidth = 40;
 constexpr int BarWidth = 120;
-constexpr int BarSteps = 10000; // the bar's own range; 64-bit ranges are scaled onto it
+// The bar's own range: one step per pixel of its width, so a pass over any number of records
+// repaints it at most this many times (a repaint of the bar costs far more than a record).
+constexpr int BarSteps = BarWidth;
 } // namespace
 
 TIeStatus::TIeStatus(QWidget *parent) : QWidget(parent) {
