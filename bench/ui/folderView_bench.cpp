@@ -108,20 +108,5 @@ BENCHMARK(BM_ShowFolderDetails)
 int main(int argc, char **argv) {
     QTemporaryDir folder;
     PrepareEnvironment(folder.path());
-    benchmark::Initialize(&argc, argv);
-    QApplication app(argc, argv);
-    InitUiResources();
-    auto window = std::make_unique<TMainForm>(QStringList{QStringLiteral("trawler")},
-                                              QCoreApplication::applicationFilePath().toStdString());
-    form = window.get();
-    seam::SetMessages(&boxes);
-    form->Start();
-    form->resize(1024, 768);
-    QCoreApplication::processEvents();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    window->FormDestroy();
-    window.reset();
-    std::printf("peak resident: %ld KiB; message boxes: %d\n", PeakResidentKiB(), boxes.Count);
-    return boxes.Count == 0 ? 0 : 1;
+    return RunWithMainForm(argc, argv, boxes, form);
 }

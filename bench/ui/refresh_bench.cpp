@@ -153,20 +153,5 @@ int main(int argc, char **argv) {
     WriteRegistryFile(qEnvironmentVariable("TRAWLER_REGISTRY").toStdString(),
                       {{"mirror200k", mirror, KindMirrorLog, true}});
 
-    benchmark::Initialize(&argc, argv);
-    QApplication app(argc, argv);
-    InitUiResources();
-    auto window = std::make_unique<TMainForm>(QStringList{QStringLiteral("trawler")},
-                                              QCoreApplication::applicationFilePath().toStdString());
-    form = window.get();
-    seam::SetMessages(&boxes);
-    form->Start();
-    form->resize(1024, 768);
-    QCoreApplication::processEvents();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    window->FormDestroy();
-    window.reset();
-    std::printf("peak resident: %ld KiB; message boxes: %d\n", PeakResidentKiB(), boxes.Count);
-    return boxes.Count == 0 ? 0 : 1;
+    return RunWithMainForm(argc, argv, boxes, form);
 }

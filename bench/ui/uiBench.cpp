@@ -1,6 +1,10 @@
 #include "uiBench.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QStringList>
+#include <benchmark/benchmark.h>
+#include <memory>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,6 +20,9 @@
 #include <unistd.h>
 
 #include "platform/fs.h"
+#include "platform/seam.h"
+#include "ui/icons.h"
+#include "ui/main.h"
 
 void TPrintedBoxes::ErrorBox(const std::string &text) {
     ++Count;
@@ -160,3 +167,24 @@ void WriteGeneratedCache(int kind, const std::string &folder, int entries) {
     name += kind == 3 ? "fat" : "trfat.db";
     fs::WriteFileAtomic(name, text);
 }
+
+int RunWithMainForm(int argc, char **argv, TPrintedBoxes &boxes, TMainForm *&form) {
+    benchmark::Initialize(&argc, argv);
+    QApplication app(argc, argv);
+    InitUiResources();
+    auto window = std::make_unique<TMainForm>(QStringList{QStringLiteral("trawler")},
+                                              QCoreApplication::applicationFilePath().toStdString());
+    form = window.get();
+    seam::SetMessages(&boxes);
+    form->Start();
+    form->resize(1024, 768);
+    QCoreApplication::processEvents();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    window->FormDestroy();
+    window.reset();
+    form = nullptr;
+    std::printf("peak resident: %ld KiB; message boxes: %d\n", PeakResidentKiB(), boxes.Count);
+    return boxes.Count == 0 ? 0 : 1;
+}
+

@@ -63,3 +63,10 @@ void WriteRegistryFile(const std::string &path, const std::vector<TRegistered> &
 // folders each, 500 entries per folder, the cached files absent.
 //   kind 2: a mirror log ("trfat.db");  kind 3: a Netscape 1.x cache ("fat").
 void WriteGeneratedCache(int kind, const std::string &folder, int entries);
+
+class TMainForm;
+// Starts the main window on the registry file TRAWLER_REGISTRY names (boxes printed through
+// boxes), sets form to it, runs the registered benchmarks, tears the window down and prints
+// the peak memory. Exit status 1 when a box was shown.
+int RunWithMainForm(int argc, char **argv, TPrintedBoxes &boxes, TMainForm *&form);
+

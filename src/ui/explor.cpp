@@ -68,21 +68,20 @@ QModelIndexList SelectedRowIndexes(const QAbstractItemView *view) {
     return rows;
 }
 
-bool AllowRename(TExplorer &pane, QAbstractItemView *view, const QModelIndex &index, bool isTree) {
+bool AllowRename(TExplorer &pane, const QModelIndex &index, bool isTree) {
     TTree *item = isTree ? pane.TreeModel()->ItemAt(index) : pane.ListModel()->ItemAt(index.row());
     if (!item || BatchRunning())
         return false;
-    (void)view;
     return CanRename(*item);
 }
 
-void RecordDragMode(QAbstractItemView *view, QMouseEvent *event, bool isTree, TExplorer &pane) {
+// A drag moves when Shift was held at the press, else it copies.
+void RecordDragMode(QMouseEvent *event, bool isTree, TExplorer &pane) {
     uint8_t mode = (event->modifiers() & Qt::ShiftModifier) ? ClipMove : ClipCopy;
     if (isTree)
         pane.TreeModel()->DragMode = mode;
     else
         pane.ListModel()->DragMode = mode;
-    (void)view;
 }
 
 void StartItemDrag(QAbstractItemView *view, TExplorer &pane, bool isTree) {
@@ -130,7 +129,7 @@ QModelIndex DropIndexAt(QAbstractItemView *view, const QMimeData *data, const QP
     return at;
 }
 
-void DragEnter(QAbstractItemView *view, QDragEnterEvent *event, TExplorer &pane) {
+void DragEnter(QDragEnterEvent *event, TExplorer &pane) {
     pane.DragPassed();
     if (event->mimeData()->hasFormat(QString::fromLatin1(ItemDragMimeType))) {
         event->setDropAction(DragAction(event->mimeData()));
@@ -138,7 +137,6 @@ void DragEnter(QAbstractItemView *view, QDragEnterEvent *event, TExplorer &pane)
     } else {
         event->ignore();
     }
-    (void)view;
 }
 
 void DragMove(QAbstractItemView *view, TPaneView &paneView, QDragMoveEvent *event, TExplorer &pane,
@@ -274,169 +272,66 @@ void TItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
 
 // ---- views ----
 
-TExplorerTree::TExplorerTree(TExplorer &pane, QWidget *parent) : QTreeView(parent), TPaneView(pane) {
-    setObjectName(u"VTree"_s);
+template <class View>
+TExplorerView<View>::TExplorerView(TExplorer &pane, QWidget *parent, bool isTree)
+    : View(parent), TPaneView(pane, isTree) {
     ConfigureView(this);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setHeaderHidden(true);
-    setUniformRowHeights(true);
-    setTextElideMode(Qt::ElideNone);
-    // Long names scroll sideways instead of being cut short.
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    header()->setStretchLastSection(false);
-    setItemDelegate(new TItemDelegate(this));
-    connect(this, &QTreeView::clicked, this, [this](const QModelIndex &index) {
-        this->pane.TreeClicked(index);
-    });
+    this->setItemDelegate(new TItemDelegate(this));
 }
 
-bool TExplorerTree::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) {
-    if (trigger != QAbstractItemView::AllEditTriggers && trigger != QAbstractItemView::EditKeyPressed)
-        return false;
-    if (state() != QAbstractItemView::EditingState && !AllowRename(pane, this, index, true))
-        return false;
-    return QTreeView::edit(index, trigger, event);
-}
-
-void TExplorerTree::mousePressEvent(QMouseEvent *event) {
-    RecordDragMode(this, event, true, pane);
-    QTreeView::mousePressEvent(event);
-}
-
-void TExplorerTree::keyPressEvent(QKeyEvent *event) {
-    QTreeView::keyPressEvent(event);
-    if (IsPaneKey(event->key()))
-        pane.TreeKeyMoved();
-}
-
-void TExplorerTree::startDrag(Qt::DropActions) {
-    StartItemDrag(this, pane, true);
-}
-
-void TExplorerTree::dragEnterEvent(QDragEnterEvent *event) {
-    DragEnter(this, event, pane);
-}
-
-void TExplorerTree::dragMoveEvent(QDragMoveEvent *event) {
-    DragMove(this, *this, event, pane, false);
-}
-
-void TExplorerTree::dragLeaveEvent(QDragLeaveEvent *) {
-    DragLeave(this, *this, pane);
-}
-
-void TExplorerTree::dropEvent(QDropEvent *event) {
-    Drop(this, *this, event, pane);
-}
-
-TExplorerIcons::TExplorerIcons(TExplorer &pane, QWidget *parent) : QListView(parent), TPaneView(pane) {
-    setObjectName(u"ListViewIcons"_s);
-    ConfigureView(this);
-    setUniformItemSizes(true);
-    setLayoutMode(QListView::Batched);
-    setBatchSize(2000);
-    setItemDelegate(new TItemDelegate(this));
-    connect(this, &QListView::activated, this, [this] { this->pane.OpenSelected(); });
-}
-
-bool TExplorerIcons::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) {
-    if (trigger != QAbstractItemView::AllEditTriggers && trigger != QAbstractItemView::EditKeyPressed)
-        return false;
-    if (state() != QAbstractItemView::EditingState && !AllowRename(pane, this, index, false))
-        return false;
-    return QListView::edit(index, trigger, event);
-}
-
-void TExplorerIcons::mousePressEvent(QMouseEvent *event) {
-    RecordDragMode(this, event, false, pane);
-    QListView::mousePressEvent(event);
-}
-
-void TExplorerIcons::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Backspace && state() != QAbstractItemView::EditingState) {
-        pane.ListBackspace();
-        return;
-    }
-    QListView::keyPressEvent(event);
-}
-
-void TExplorerIcons::startDrag(Qt::DropActions) {
-    StartItemDrag(this, pane, false);
-}
-
-void TExplorerIcons::dragEnterEvent(QDragEnterEvent *event) {
-    DragEnter(this, event, pane);
-}
-
-void TExplorerIcons::dragMoveEvent(QDragMoveEvent *event) {
-    DragMove(this, *this, event, pane, true);
-}
-
-void TExplorerIcons::dragLeaveEvent(QDragLeaveEvent *) {
-    DragLeave(this, *this, pane);
-}
-
-void TExplorerIcons::dropEvent(QDropEvent *event) {
-    Drop(this, *this, event, pane);
-}
-
-TExplorerDetails::TExplorerDetails(TExplorer &pane, QWidget *parent)
-    : QTreeView(parent), TPaneView(pane) {
-    setObjectName(u"ListViewDetails"_s);
-    ConfigureView(this);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSortingEnabled(false);
-    setItemDelegate(new TItemDelegate(this));
-    header()->setSectionsClickable(true);
-    header()->setStretchLastSection(false);
-    header()->setSortIndicatorShown(false);
-    connect(this, &QTreeView::activated, this, [this] { this->pane.OpenSelected(); });
-}
-
-bool TExplorerDetails::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) {
+template <class View>
+bool TExplorerView<View>::edit(const QModelIndex &index, QAbstractItemView::EditTrigger trigger,
+                               QEvent *event) {
+    // Only the rename command and its key start an edit, and only where the item's rule allows.
     if (trigger != QAbstractItemView::AllEditTriggers && trigger != QAbstractItemView::EditKeyPressed)
         return false;
     QModelIndex name = index.siblingAtColumn(0);
-    if (state() != QAbstractItemView::EditingState && !AllowRename(pane, this, name, false))
+    if (this->state() != QAbstractItemView::EditingState && !AllowRename(pane, name, isTree))
         return false;
-    return QTreeView::edit(name, trigger, event);
+    return View::edit(name, trigger, event);
 }
 
-void TExplorerDetails::mousePressEvent(QMouseEvent *event) {
-    RecordDragMode(this, event, false, pane);
-    QTreeView::mousePressEvent(event);
+template <class View> void TExplorerView<View>::mousePressEvent(QMouseEvent *event) {
+    RecordDragMode(event, isTree, pane);
+    View::mousePressEvent(event);
 }
 
-void TExplorerDetails::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Backspace && state() != QAbstractItemView::EditingState) {
+template <class View> void TExplorerView<View>::keyPressEvent(QKeyEvent *event) {
+    if (isTree) {
+        View::keyPressEvent(event);
+        if (IsPaneKey(event->key()))
+            pane.TreeKeyMoved();
+        return;
+    }
+    if (event->key() == Qt::Key_Backspace && this->state() != QAbstractItemView::EditingState) {
         pane.ListBackspace();
         return;
     }
-    QTreeView::keyPressEvent(event);
+    View::keyPressEvent(event);
 }
 
-void TExplorerDetails::startDrag(Qt::DropActions) {
-    StartItemDrag(this, pane, false);
+template <class View> void TExplorerView<View>::startDrag(Qt::DropActions) {
+    StartItemDrag(this, pane, isTree);
 }
 
-void TExplorerDetails::dragEnterEvent(QDragEnterEvent *event) {
-    DragEnter(this, event, pane);
+template <class View> void TExplorerView<View>::dragEnterEvent(QDragEnterEvent *event) {
+    DragEnter(event, pane);
 }
 
-void TExplorerDetails::dragMoveEvent(QDragMoveEvent *event) {
-    DragMove(this, *this, event, pane, true);
+template <class View> void TExplorerView<View>::dragMoveEvent(QDragMoveEvent *event) {
+    DragMove(this, *this, event, pane, !isTree);
 }
 
-void TExplorerDetails::dragLeaveEvent(QDragLeaveEvent *) {
+template <class View> void TExplorerView<View>::dragLeaveEvent(QDragLeaveEvent *) {
     DragLeave(this, *this, pane);
 }
 
-void TExplorerDetails::dropEvent(QDropEvent *event) {
+template <class View> void TExplorerView<View>::dropEvent(QDropEvent *event) {
     Drop(this, *this, event, pane);
 }
+
+template class TExplorerView<QTreeView>;
+template class TExplorerView<QListView>;
 
 // ---- the pane ----
 
@@ -464,12 +359,37 @@ TExplorer::TExplorer(QWidget *owner, int treeWidth) : QWidget(owner), initialTre
     treeModel = new TItemTreeModel(this);
     listModel = new TItemListModel(this);
 
-    tree = new TExplorerTree(*this, splitter);
+    tree = new TExplorerTree(*this, splitter, true);
+    tree->setObjectName(u"VTree"_s);
+    tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree->setHeaderHidden(true);
+    tree->setUniformRowHeights(true);
+    tree->setTextElideMode(Qt::ElideNone);
+    // Long names scroll sideways instead of being cut short.
+    tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree->header()->setStretchLastSection(false);
+    connect(tree, &QTreeView::clicked, this, [this](const QModelIndex &index) { TreeClicked(index); });
     tree->setModel(treeModel);
     listPane = new QStackedWidget(splitter);
     listPane->setObjectName(u"ListView"_s);
-    icons = new TExplorerIcons(*this, listPane);
-    details = new TExplorerDetails(*this, listPane);
+
+    icons = new TExplorerIcons(*this, listPane, false);
+    icons->setObjectName(u"ListViewIcons"_s);
+    icons->setUniformItemSizes(true);
+    icons->setLayoutMode(QListView::Batched);
+    icons->setBatchSize(2000);
+    connect(icons, &QListView::activated, this, [this] { OpenSelected(); });
+
+    details = new TExplorerDetails(*this, listPane, false);
+    details->setObjectName(u"ListViewDetails"_s);
+    details->setRootIsDecorated(false);
+    details->setItemsExpandable(false);
+    details->setUniformRowHeights(true);
+    details->setAllColumnsShowFocus(true);
+    details->setSortingEnabled(false);
+    details->header()->setSectionsClickable(true);
+    details->header()->setStretchLastSection(false);
+    connect(details, &QTreeView::activated, this, [this] { OpenSelected(); });
     icons->setModel(listModel);
     details->setModel(listModel);
     details->setSelectionModel(icons->selectionModel());

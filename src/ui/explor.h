@@ -49,27 +49,30 @@ public:
                const QModelIndex &index) const override;
 };
 
-// What both views of the pane share: drags that carry the mode chosen at the press, drops
-// checked against the row or node under the cursor, the auto-scroll, and renames that ask
-// the item's rule first.
+// What the views of the pane share: drags that carry the mode chosen at the press, drops
+// checked against the row or node under the cursor, the auto-scroll, renames that ask the
+// item's rule first, and the keys the pane acts on.
 class TPaneView {
 public:
     virtual ~TPaneView() = default;
     QPersistentModelIndex DropIndex;
 
 protected:
-    explicit TPaneView(TExplorer &pane) : pane(pane) {}
+    TPaneView(TExplorer &pane, bool isTree) : pane(pane), isTree(isTree) {}
     TExplorer &pane;
+    const bool isTree; // the tree of folders, else the list of the shown folder
 };
 
-class TExplorerTree final : public QTreeView, public TPaneView {
-    Q_OBJECT
+// A view of the pane: QTreeView for the tree and the details style of the list, QListView
+// for the list's icon styles.
+template <class View> class TExplorerView final : public View, public TPaneView {
 public:
-    TExplorerTree(TExplorer &pane, QWidget *parent);
-    using QTreeView::edit;
+    TExplorerView(TExplorer &pane, QWidget *parent, bool isTree);
+    using View::edit;
 
 protected:
-    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    bool edit(const QModelIndex &index, QAbstractItemView::EditTrigger trigger,
+              QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
@@ -78,42 +81,9 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 };
-
-// The list in the three icon styles (large icons, small icons, list).
-class TExplorerIcons final : public QListView, public TPaneView {
-    Q_OBJECT
-public:
-    TExplorerIcons(TExplorer &pane, QWidget *parent);
-    using QListView::edit;
-
-protected:
-    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void startDrag(Qt::DropActions supportedActions) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dragLeaveEvent(QDragLeaveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-};
-
-// The list in details style, with its five columns.
-class TExplorerDetails final : public QTreeView, public TPaneView {
-    Q_OBJECT
-public:
-    TExplorerDetails(TExplorer &pane, QWidget *parent);
-    using QTreeView::edit;
-
-protected:
-    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void startDrag(Qt::DropActions supportedActions) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dragLeaveEvent(QDragLeaveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-};
+using TExplorerTree = TExplorerView<QTreeView>;
+using TExplorerIcons = TExplorerView<QListView>;
+using TExplorerDetails = TExplorerView<QTreeView>;
 
 class TExplorer final : public QWidget {
     Q_OBJECT
