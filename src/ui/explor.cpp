@@ -645,6 +645,13 @@ void TExplorer::RestoreStatusText() {
 
 // ---- commands ----
 
+bool TExplorer::HeldBack() {
+    if (!BatchRunning())
+        return false;
+    SetStatusText(Text("コピーが終わるまでお待ちください。"));
+    return true;
+}
+
 void TExplorer::PropertiesOfSelection() {
     if (TreeFocused()) {
         QModelIndex node = SelectedNode();
@@ -663,7 +670,7 @@ void TExplorer::PropertiesOfSelection() {
 }
 
 void TExplorer::RenameSelection() {
-    if (BatchRunning())
+    if (HeldBack())
         return;
     if (TreeFocused()) {
         QModelIndex node = SelectedNode();
@@ -684,7 +691,7 @@ void TExplorer::EditRow(int row) {
 }
 
 void TExplorer::DeleteSelection() {
-    if (BatchRunning())
+    if (HeldBack())
         return;
     if (TreeFocused()) {
         QModelIndex node = SelectedNode();
@@ -755,7 +762,7 @@ void TExplorer::CopySelection() {
 }
 
 void TExplorer::PasteIntoSelection() {
-    if (BatchRunning())
+    if (HeldBack())
         return;
     TTree *target = nullptr;
     if (ListFocused()) {

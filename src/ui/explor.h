@@ -125,6 +125,9 @@ public:
     // The temporary cabinet whose node was removed, for the owner to destroy; nullptr when the
     // tree's selected node is not a temporary cabinet.
     TCabinet *CloseTemporary();
+    // True, with a word in the status panel, while a copy batch runs: commands that destroy,
+    // rename or paste items wait until it has ended.
+    bool HeldBack();
 
     void ItemChanged(const TItemRef &item);
     void RefreshAll();

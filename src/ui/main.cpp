@@ -438,6 +438,7 @@ void TMainForm::Start() {
 
 void TMainForm::LoadAndShow(const std::vector<TCabinet *> &cabinets) {
     THourglass hourglass;
+    TInputHold hold;
     std::vector<TItemRef> loaded;
     for (TCabinet *cabinet : cabinets)
         loaded.emplace_back(cabinet);
@@ -510,8 +511,8 @@ void TMainForm::DisplayHint(const QString &text) {
 }
 
 void TMainForm::closeEvent(QCloseEvent *event) {
-    // A running copy holds items that closing would destroy.
-    if (BatchRunning()) {
+    // A running copy or load holds items that closing would destroy.
+    if (BatchRunning() || TInputHold::Active()) {
         event->ignore();
         return;
     }
@@ -637,7 +638,7 @@ void TMainForm::mFileOpenClick() {
 }
 
 void TMainForm::mFileCloseClick() {
-    if (BatchRunning())
+    if (explorer->HeldBack())
         return;
     if (TCabinet *cabinet = explorer->CloseTemporary()) {
         root.RemoveCabinet(cabinet);
@@ -733,7 +734,7 @@ void TMainForm::mViewStyleClick(int style, bool fromMenu) {
 
 void TMainForm::mViewNewClick() {
     // A running copy holds its items: the refresh follows when it has ended.
-    if (BatchRunning()) {
+    if (explorer->HeldBack()) {
         if (!refreshPending) {
             refreshPending = true;
             auto *wait = new QTimer(this);
@@ -754,6 +755,7 @@ void TMainForm::mViewNewClick() {
 
 void TMainForm::RunRefresh() {
     THourglass hourglass;
+    TInputHold hold;
     std::vector<TItemRef> cabinets;
     for (const auto &cabinet : root.Cabinets())
         cabinets.emplace_back(cabinet.get());

@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "fileops/fileOP.h"
 #include "ui/clipForm.h"
 #include "ui/common.h"
 #include "ui/explor.h"
@@ -47,6 +48,22 @@ QString ExecProgram(const QString &exec) {
     return QFileInfo(first).fileName();
 }
 } // namespace
+
+namespace {
+int inputHolds = 0;
+} // namespace
+
+TInputHold::TInputHold() {
+    ++inputHolds;
+}
+
+TInputHold::~TInputHold() {
+    --inputHolds;
+}
+
+bool TInputHold::Active() {
+    return inputHolds > 0;
+}
 
 QEvent::Type TItemChangedEvent::Kind() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType(QEvent::User + 100));
@@ -146,7 +163,8 @@ void TQtDesktop::ResetProgress() {
 void TQtDesktop::ProcessEvents() {
     if (sinceEvents.elapsed() < 15)
         return;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    bool holdInput = TInputHold::Active() && FileOpWindow == nullptr;
+    QCoreApplication::processEvents(holdInput ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents, 10);
     sinceEvents.restart();
 }
 

@@ -31,6 +31,18 @@ void RegisterItemWindow(QWidget *window);
 // How many windows receive the notification now.
 int ItemWindowCount();
 
+// While one lives, the event-loop turns of the core (loading, refreshing) repaint the windows
+// but hold back mouse and keyboard input: a command started in the middle would destroy or
+// file items under the loader. A running copy still takes input (its Cancel button).
+class TInputHold {
+public:
+    TInputHold();
+    ~TInputHold();
+    TInputHold(const TInputHold &) = delete;
+    TInputHold &operator=(const TInputHold &) = delete;
+    static bool Active();
+};
+
 // The texts of the question buttons.
 QString AnswerCaption(TAnswer answer);
 

@@ -177,6 +177,10 @@ void TMainTest::settingsSurviveARestart() {
     QVERIFY(!form->Explorer()->GetStatusVisible());
     QCOMPARE(form->Explorer()->GetTreeWidth(), width);
     QCOMPARE(form->size(), QSize(700, 400));
+    form->mViewClick();
+    QVERIFY(!form->findChild<QAction *>(QStringLiteral("mViewTool"))->isChecked());
+    QVERIFY(!form->findChild<QAction *>(QStringLiteral("mViewStatus"))->isChecked());
+    QVERIFY(form->findChild<QAction *>(QStringLiteral("mViewSmallIcon"))->isChecked());
 }
 
 void TMainTest::menuRules_data() {
@@ -328,6 +332,25 @@ void TMainTest::copyAndPasteIntoAPlainLog() {
     QVERIFY(Child(plain, name.c_str()));
     QVERIFY(QFile::exists(fixture->Folder() + QStringLiteral("/samples/plain-log/") + QString::fromStdString(name)));
     QVERIFY(explorer.ListModel()->RowOf(Child(plain, name.c_str())) >= 0);
+    QVERIFY(boxes.Shown.empty());
+
+    // Cut and paste within the log moves the file on disk and in the tree.
+    TTree *copied = Child(plain, name.c_str());
+    TTree *target = Child(Child(plain, "http=www.kestrel-valley.example"), "members");
+    SelectRow(explorer, copied);
+    form->mEditCutClick();
+    QCOMPARE(ItemClip().Mode, uint8_t{ClipMove});
+    QVERIFY(explorer.ListModel()->index(explorer.ListModel()->RowOf(copied), 0).data(CutRole).toBool());
+    explorer.SelectItem(target);
+    form->mEditPasteClick();
+    Settle();
+    QString base = fixture->Folder() + QStringLiteral("/samples/plain-log/");
+    QVERIFY(!QFile::exists(base + QString::fromStdString(name)));
+    QVERIFY(QFile::exists(base + QStringLiteral("http=www.kestrel-valley.example/members/") +
+                          QString::fromStdString(name)));
+    QVERIFY(!Child(plain, name.c_str()));
+    QVERIFY(Child(target, name.c_str()));
+    QVERIFY(explorer.ListModel()->RowOf(Child(target, name.c_str())) >= 0);
     QVERIFY(boxes.Shown.empty());
     ItemClip().Clear(ClipEmpty);
 }

@@ -35,7 +35,8 @@ std::string TUiFixture::RegistryText() const {
 
 TBoxAnswers::TBoxAnswers()
     : previousMessages(&seam::Messages()), previousQuestions(&seam::Questions()),
-      previousDialogs(&seam::Dialogs()) {
+      previousDialogs(&seam::Dialogs()), previousFileOps(&seam::FileOpDialogs()) {
+    seam::SetFileOpDialogs(this);
     seam::SetMessages(this);
     seam::SetQuestions(this);
     seam::SetDialogs(this);
@@ -45,6 +46,12 @@ TBoxAnswers::~TBoxAnswers() {
     seam::SetMessages(previousMessages);
     seam::SetQuestions(previousQuestions);
     seam::SetDialogs(previousDialogs);
+    seam::SetFileOpDialogs(previousFileOps);
+}
+
+TAnswer TBoxAnswers::AskOverwrite(const TOverwriteQuestion &question) {
+    Shown.push_back("overwrite: " + question.FileName);
+    return OverwriteAnswer;
 }
 
 TAnswer TBoxAnswers::Ask(const std::string &, const std::string &text, const std::vector<TAnswer> &) {

@@ -31,7 +31,12 @@ private:
 // Answers boxes instead of a person while it lives: every box is recorded as
 // "error: TEXT", "warning: TEXT" or "question: TEXT"; questions take NextAnswers first to
 // last, then DefaultAnswer. The cabinet property dialog is answered by CabinetAnswer.
-class TBoxAnswers final : public TMessages, public TQuestions, public TItemDialogs {
+// Overwrite questions are answered by OverwriteAnswer and recorded as "overwrite: NAME"; the
+// copy window and the trash stay the program's own.
+class TBoxAnswers final : public TMessages,
+                          public TQuestions,
+                          public TItemDialogs,
+                          public TFileOpDialogs {
 public:
     TBoxAnswers();
     ~TBoxAnswers() override;
@@ -48,11 +53,18 @@ public:
     bool ShowCabinetProperties(TCabinet &cabinet) override;
     void ShowDirProperties(TDir &dir) override;
     void ShowFileProperties(TFile &file) override;
+    TAnswer OverwriteAnswer = TAnswer::No;
+    TAnswer AskOverwrite(const TOverwriteQuestion &question) override;
+    TCopyWindow &CopyWindow() override { return previousFileOps->CopyWindow(); }
+    void MoveToTrash(const std::vector<std::string> &paths) override {
+        previousFileOps->MoveToTrash(paths);
+    }
 
 private:
     TMessages *previousMessages;
     TQuestions *previousQuestions;
     TItemDialogs *previousDialogs;
+    TFileOpDialogs *previousFileOps;
 };
 
 // Saves a picture of the widget as NAME.png in the screenshot folder of the build.
