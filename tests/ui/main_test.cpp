@@ -16,6 +16,7 @@
 #include "items/cab.h"
 #include "items/clip.h"
 #include "items/file.h"
+#include "fileops/fileOP.h"
 #include "support/uiSupport.h"
 #include "ui/explor.h"
 #include "ui/icons.h"
@@ -81,6 +82,7 @@ private Q_SLOTS:
     void copyAndPasteIntoAPlainLog();
     void dragAndDrop();
     void renameAndDeleteInAPlainLog();
+    void commandsWaitForACopy();
     void itemChangedReachesEveryWindow();
     void eraseSwitchErasesTheSettings();
     void secondStartRaisesTheFirst();
@@ -420,6 +422,32 @@ void TMainTest::renameAndDeleteInAPlainLog() {
     Settle();
     QVERIFY(QFile::exists(base + QStringLiteral("gallery.html")));
     QVERIFY(Child(server, "gallery.html"));
+}
+
+void TMainTest::commandsWaitForACopy() {
+    auto form = StartForm();
+    TBoxAnswers boxes;
+    TExplorer &explorer = *form->Explorer();
+    TCabinet *plain = CabinetNamed(*form, "デモ 通常ログ");
+    TTree *server = Child(plain, "http=www.kestrel-valley.example");
+    explorer.SelectItem(server);
+    SelectRow(explorer, Child(server, "events.html"));
+    TFormFileOP running;
+    FileOpWindow = &running;
+    form->mFileDelClick();
+    form->mFileRenameClick();
+    QVERIFY(boxes.Shown.empty());
+    QVERIFY(Child(server, "events.html"));
+    QCOMPARE(explorer.Status()->Message(), U(" コピーが終わるまでお待ちください。"));
+    QFile added(fixture->Folder() + QStringLiteral("/samples/plain-log/late.txt"));
+    QVERIFY(added.open(QIODevice::WriteOnly));
+    added.close();
+    form->mViewNewClick(); // runs once the copy has ended
+    QTest::qWait(250);
+    QVERIFY(!Child(plain, "late.txt"));
+    QVERIFY(!form->close());
+    FileOpWindow = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(Child(plain, "late.txt"), 2000);
 }
 
 void TMainTest::itemChangedReachesEveryWindow() {
