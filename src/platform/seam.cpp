@@ -18,6 +18,8 @@ class TQuietShell final : public TShell {
 public:
     TTypeInfo FileTypeInfo(const std::string &) override { return {}; }
     std::string ProgramIcon(const std::string &) override { return {}; }
+    bool OpenDocument(const std::string &) override { return false; }
+    bool StartProgram(const std::string &, const std::string &) override { return false; }
 };
 class TQuietDialogs final : public TItemDialogs {
 public:

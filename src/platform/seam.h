@@ -48,6 +48,12 @@ public:
     virtual TTypeInfo FileTypeInfo(const std::string &path) = 0;
     // The icon associated with a program file (a default icon when the file is missing).
     virtual std::string ProgramIcon(const std::string &path) = 0;
+    // Opens a document (a local path or a URL) in the application the desktop associates
+    // with it, without waiting for it. False when nothing could be started.
+    virtual bool OpenDocument(const std::string &document) = 0;
+    // Starts a program with one argument, without waiting for it. False when it could not be
+    // started.
+    virtual bool StartProgram(const std::string &program, const std::string &argument) = 0;
 };
 
 // Dialogs the items open.

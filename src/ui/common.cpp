@@ -5,11 +5,15 @@
 #include <QWidget>
 #include <memory>
 
+#include "config/tools.h"
+#include "items/cab.h"
 #include "items/fileDB.h"
 
 namespace {
 QPointer<QWidget> mainWindow;
 TFileDb *fileDb = nullptr;
+TCabinetRoot *cabinetRoot = nullptr;
+TTools *toolList = nullptr;
 
 bool IsValidUtf8(const std::string &bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -56,4 +60,28 @@ TFileDb &FileDb() {
 
 void SetFileDb(TFileDb *database) {
     fileDb = database;
+}
+
+TCabinetRoot &Cabinets() {
+    if (!cabinetRoot) {
+        static TCabinetRoot own;
+        return own;
+    }
+    return *cabinetRoot;
+}
+
+void SetCabinets(TCabinetRoot *root) {
+    cabinetRoot = root;
+}
+
+TTools &ToolList() {
+    if (!toolList) {
+        static TTools own;
+        return own;
+    }
+    return *toolList;
+}
+
+void SetToolList(TTools *tools) {
+    toolList = tools;
 }

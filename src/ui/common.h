@@ -5,7 +5,9 @@
 #include <string>
 
 class QWidget;
+class TCabinetRoot;
 class TFileDb;
+class TTools;
 
 // A name, address or path of the core for display: UTF-8 when it is valid UTF-8, else
 // Shift-JIS (CP932), as old Japanese caches wrote them.
@@ -28,3 +30,10 @@ void PlaceBesideMain(QWidget *window);
 // are used without a main window (tests) get one of their own.
 TFileDb &FileDb();
 void SetFileDb(TFileDb *database);
+
+// The cabinet root and the tool list of the running program (owned by the main window). Used
+// without a main window (tests), each is an empty one of its own.
+TCabinetRoot &Cabinets();
+void SetCabinets(TCabinetRoot *root);
+TTools &ToolList();
+void SetToolList(TTools *tools);

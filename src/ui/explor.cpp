@@ -1,7 +1,6 @@
 #include "ui/explor.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -21,6 +20,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "fileops/dde.h"
 #include "fileops/fileOP.h"
 #include "items/cab.h"
 #include "items/clip.h"
@@ -436,11 +436,7 @@ TExplorer::TExplorer(QWidget *owner, int treeWidth) : QWidget(owner), initialTre
     for (QWidget *view : {static_cast<QWidget *>(tree), static_cast<QWidget *>(icons),
                           static_cast<QWidget *>(details)})
         view->installEventFilter(this);
-    OpenFile = [](TFile &file) {
-        std::string path = file.GetLocalPath();
-        if (fs::FileExists(path))
-            QDesktopServices::openUrl(QUrl::fromLocalFile(FromBytes(path)));
-    };
+    OpenFile = [](TFile &file) { ::OpenFile(file); };
     SetViewStyle(3);
 }
 

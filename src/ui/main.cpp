@@ -32,6 +32,7 @@
 #include "config/detect.h"
 #include "config/registry.h"
 #include "config/settings.h"
+#include "fileops/dde.h"
 #include "fileops/fileOP.h"
 #include "items/clip.h"
 #include "items/file.h"
@@ -47,6 +48,7 @@
 #include "ui/icons.h"
 #include "ui/itemModel.h"
 #include "ui/selFolder.h"
+#include "ui/tools.h"
 
 using namespace Qt::StringLiterals;
 
@@ -82,6 +84,8 @@ TMainForm::TMainForm(const QStringList &arguments, const std::string &programFil
     setWindowIcon(ProgramIconPicture());
     SetMainWindow(this);
     SetFileDb(&fileDb);
+    SetCabinets(&root);
+    SetToolList(&tools);
     RegisterItemWindow(this);
 
     // The program folder holds the pictures that converted pages refer to.
@@ -387,41 +391,11 @@ void TMainForm::BuildToolbar() {
     connect(styleButtons, &QButtonGroup::idClicked, this, [this](int style) { mViewStyleClick(style, false); });
 }
 
-void TMainForm::RemoveToolButtons() {
-    for (QToolButton *button : panelTool->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly))
-        delete button;
-    for (QAction *action : toolActions)
-        delete action;
-    toolActions.clear();
-}
-
 void TMainForm::BuildToolButtons() {
-    RemoveToolButtons();
-    int n = 0;
-    for (TTool *tool : tools.Tools()) {
-        QString name = FromBytes(tool->Name);
-        std::string program = tool->Path;
-        QIcon icon = IconFor(tool->Icon);
-        auto *button = new QToolButton(panelTool);
-        button->setObjectName(u"ToolButton%1"_s.arg(n));
-        button->setGeometry(n * 26 + 2, 3, 24, 25);
-        button->setIcon(icon);
-        button->setIconSize(QSize(20, 20));
-        button->setToolTip(name);
-        button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->show();
-        connect(button, &QToolButton::clicked, this, [this, program] { ExecTool(program); });
-        for (QMenu *menu : {mTool, pmTool}) {
-            auto *entry = new QAction(icon, name, this);
-            entry->setObjectName(u"ToolMenu%1"_s.arg(n));
-            entry->setStatusTip(name + Text("で選択されたファイルを開きます。"));
-            connect(entry, &QAction::triggered, this, [this, program] { ExecTool(program); });
-            menu->addAction(entry);
-            toolActions.append(entry);
-        }
-        ++n;
-    }
+    TToolRunner run = [this](const std::string &program) { ExecTool(program); };
+    AddToolButtons(panelTool, tools, run);
+    AddToolMenus(mTool, tools, run);
+    AddToolMenus(pmTool, tools, run);
 }
 
 void TMainForm::Start() {
@@ -487,6 +461,8 @@ void TMainForm::FormDestroy() {
     tools.Clear();
     root.Clear();
     SetFileDb(nullptr);
+    SetCabinets(nullptr);
+    SetToolList(nullptr);
 }
 
 bool TMainForm::event(QEvent *event) {
@@ -778,7 +754,7 @@ void TMainForm::ExecTool(const std::string &program) {
     std::string path = explorer->GetSelectedFilePath();
     if (path.empty() || !fs::FileExists(path))
         return;
-    QProcess::startDetached(FromBytes(program), {FromBytes(path)});
+    RunTool(program, path);
 }
 
 void TMainForm::mHelpIndexClick() {

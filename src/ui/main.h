@@ -95,7 +95,6 @@ private:
     void BuildMenus();
     void BuildToolbar();
     void BuildToolButtons();
-    void RemoveToolButtons();
     void DisplayHint(const QString &text);
     void ApplyPlacement(bool placementRead);
     void StorePlacement();
@@ -128,7 +127,6 @@ private:
     QMenu *pmMenu = nullptr;
     QMenu *pmTool = nullptr;
     QActionGroup *styleActions = nullptr;
-    QList<QAction *> toolActions;
 };
 
 // The program: one instance per user, the main window and the event loop.

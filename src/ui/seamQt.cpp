@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -10,9 +11,11 @@
 #include <QList>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include "fileops/fileOP.h"
 #include "ui/clipForm.h"
@@ -207,6 +210,16 @@ std::string TQtDesktop::ProgramIcon(const std::string &path) {
         icon = u"application-x-executable"_s;
     programIcons.insert(program, icon);
     return ToBytes(icon);
+}
+
+bool TQtDesktop::OpenDocument(const std::string &document) {
+    QString text = FromBytes(document);
+    QUrl url = text.startsWith(u"file:"_s) ? QUrl(text) : QUrl::fromLocalFile(text);
+    return QDesktopServices::openUrl(url);
+}
+
+bool TQtDesktop::StartProgram(const std::string &program, const std::string &argument) {
+    return QProcess::startDetached(FromBytes(program), {FromBytes(argument)});
 }
 
 bool TQtDesktop::ShowCabinetProperties(TCabinet &cabinet) {

@@ -75,6 +75,8 @@ public:
 
     TTypeInfo FileTypeInfo(const std::string &path) override;
     std::string ProgramIcon(const std::string &path) override;
+    bool OpenDocument(const std::string &document) override;
+    bool StartProgram(const std::string &program, const std::string &argument) override;
 
     bool ShowCabinetProperties(TCabinet &cabinet) override;
     void ShowDirProperties(TDir &dir) override;

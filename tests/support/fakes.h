@@ -51,6 +51,18 @@ public:
     void ProcessEvents() override { ++EventTurns; }
     TTypeInfo FileTypeInfo(const std::string &path) override;
     std::string ProgramIcon(const std::string &path) override;
+    // Documents opened and programs started, in order: "open: DOCUMENT" and
+    // "start: PROGRAM | ARGUMENT"; each answers StartAnswer.
+    std::vector<std::string> Started;
+    bool StartAnswer = true;
+    bool OpenDocument(const std::string &document) override {
+        Started.push_back("open: " + document);
+        return StartAnswer;
+    }
+    bool StartProgram(const std::string &program, const std::string &argument) override {
+        Started.push_back("start: " + program + " | " + argument);
+        return StartAnswer;
+    }
     bool ShowCabinetProperties(TCabinet &cabinet) override;
     void ShowDirProperties(TDir &dir) override;
     void ShowFileProperties(TFile &file) override;
