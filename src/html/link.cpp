@@ -219,20 +219,20 @@ TURL &TURLs::Add(const TTree &folder, std::string_view link, std::string_view ba
     std::string address = HasFileScheme(bare) ? std::string(bare) : Resolve(bare, base);
     uint64_t hash = FoldedHash(address);
     // Open addressing with linear probing; the table is kept at most half full.
-    if (slots.empty() || (entries.size() + 1) * 2 > slots.size()) {
-        std::vector<size_t> grown(slots.empty() ? 64 : slots.size() * 2, 0);
+    if (table.empty() || (entries.size() + 1) * 2 > table.size()) {
+        std::vector<size_t> grown(table.empty() ? 64 : table.size() * 2, 0);
         for (size_t i = 0; i < entries.size(); ++i) {
             size_t at = hashes[i] & (grown.size() - 1);
             while (grown[at])
                 at = (at + 1) & (grown.size() - 1);
             grown[at] = i + 1;
         }
-        slots = std::move(grown);
+        table = std::move(grown);
     }
-    size_t mask = slots.size() - 1;
+    size_t mask = table.size() - 1;
     size_t at = hash & mask;
-    for (; slots[at]; at = (at + 1) & mask) {
-        size_t i = slots[at] - 1;
+    for (; table[at]; at = (at + 1) & mask) {
+        size_t i = table[at] - 1;
         if (hashes[i] == hash && SameAscii(entries[i]->URL, address))
             return *entries[i];
     }
@@ -240,7 +240,7 @@ TURL &TURLs::Add(const TTree &folder, std::string_view link, std::string_view ba
     entry->URL = std::move(address);
     entry->Link = std::string(link);
     entry->Locate(folder.GetCabinet());
-    slots[at] = entries.size() + 1;
+    table[at] = entries.size() + 1;
     hashes.push_back(hash);
     entries.push_back(std::move(entry));
     return *entries.back();
@@ -249,7 +249,7 @@ TURL &TURLs::Add(const TTree &folder, std::string_view link, std::string_view ba
 void TURLs::Clear() {
     entries.clear();
     hashes.clear();
-    slots.clear();
+    table.clear();
 }
 
 std::string BaseAddress(const TFile &file) {

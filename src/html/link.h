@@ -88,7 +88,7 @@ public:
 private:
     std::vector<std::unique_ptr<TURL>> entries;
     std::vector<uint64_t> hashes; // per entry: the hash of its URL with letters folded
-    std::vector<size_t> slots;    // lookup table: entry position + 1, 0 for a free slot
+    std::vector<size_t> table;    // lookup table: entry position + 1, 0 for a free slot
 };
 
 // The address the links of an HTML file are resolved against before any "<BASE": for a

@@ -47,6 +47,10 @@
 #include "ui/help.h"
 #include "ui/icons.h"
 #include "ui/itemModel.h"
+#include "ui/detail.h"
+#include "ui/fileList.h"
+#include "ui/linkForm.h"
+#include "ui/opt.h"
 #include "ui/selFolder.h"
 #include "ui/tools.h"
 
@@ -87,6 +91,8 @@ TMainForm::TMainForm(const QStringList &arguments, const std::string &programFil
     SetCabinets(&root);
     SetToolList(&tools);
     RegisterItemWindow(this);
+    FolderWindowOpenList = [](TTree &folder) { OpenFileList(folder); };
+    FolderWindowOpenLinkCheck = [](TFile &page) { OpenLinkCheck(page); };
 
     // The program folder holds the pictures that converted pages refer to.
     SetProgramFolder(ToBytes(QFileInfo(QString::fromStdString(programPath)).absolutePath()));
@@ -322,6 +328,10 @@ void TMainForm::BuildMenus() {
     connect(AddAction(pmMenu, "pmProperty", "プロパティ (&R)", "指定オブジェクトのプロパティを表示します。"),
             &QAction::triggered, this, &TMainForm::mFilePropertyClick);
     connect(pmMenu, &QMenu::aboutToShow, this, &TMainForm::pmMenuPopup);
+    // A popped-up menu is a window of its own, so the hint of a highlighted entry is handed
+    // to the status panel here rather than through the parent chain.
+    for (QMenu *menu : {mFile, newMenu, mEdit, mView, mTool, mHelp, pmMenu, pmTool})
+        connect(menu, &QMenu::hovered, this, [this](QAction *action) { DisplayHint(action->statusTip()); });
 
     // Keys of the explorer's commands work wherever the focus is in the window.
     auto shortcut = [this](const char *name, const QKeySequence &keys) {
@@ -501,6 +511,8 @@ void TMainForm::closeEvent(QCloseEvent *event) {
             explorer->StopTimers();
     }
     event->accept();
+    if (Closed)
+        Closed();
 }
 
 void TMainForm::contextMenuEvent(QContextMenuEvent *event) {
@@ -623,26 +635,9 @@ void TMainForm::mFileCloseClick() {
     seam::Messages().ErrorBox("一時キャビネット以外は指定できません。");
 }
 
-void TMainForm::OpenPlaceholder(const QString &caption) {
-    QDialog window(this);
-    window.setObjectName(u"Placeholder"_s);
-    window.setWindowTitle(caption);
-    auto *layout = new QVBoxLayout(&window);
-    layout->addWidget(new QLabel(Text("この画面は次の版で使えるようになります。"), &window));
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &window);
-    connect(buttons, &QDialogButtonBox::accepted, &window, &QDialog::accept);
-    layout->addWidget(buttons);
-    PlaceBesideMain(&window);
-    window.exec();
-}
-
 void TMainForm::mFileBrowseClick() {
-    TTree *item = explorer->GetSelectedItem();
-    if (!IsFolder(item))
-        return;
-    QString caption = item->IsCabinet() ? u"TR - "_s + FromBytes(item->GetCabinetName())
-                                        : u"TR - "_s + FromBytes(item->GetURL());
-    OpenPlaceholder(caption);
+    if (TTree *item = explorer->GetSelectedItem(); IsFolder(item))
+        OpenFolderWindow(*item);
 }
 
 void TMainForm::mFileDelClick() {
@@ -678,13 +673,13 @@ void TMainForm::mEditClipClick() {
 }
 
 void TMainForm::mEditListClick() {
-    if (IsFolder(explorer->GetSelectedItem()))
-        OpenPlaceholder(Text("一覧"));
+    if (TTree *item = explorer->GetSelectedItem(); IsFolder(item))
+        OpenFileList(*item);
 }
 
 void TMainForm::mEditLinkClick() {
-    if (IsHtmlFile(explorer->GetSelectedItem()))
-        OpenPlaceholder(Text("リンクチェック"));
+    if (TTree *item = explorer->GetSelectedItem(); IsHtmlFile(item))
+        OpenLinkCheck(*static_cast<TFile *>(item));
 }
 
 void TMainForm::mEditALLClick() {
@@ -739,14 +734,18 @@ void TMainForm::RunRefresh() {
         if (auto *cabinet = static_cast<TCabinet *>(ref.Get()))
             RefreshCabinet(*cabinet);
     explorer->RefreshAll();
+    // The other windows (folder windows, file lists) follow through the notification.
+    for (const TItemRef &ref : cabinets)
+        if (TTree *cabinet = ref.Get())
+            NotifyItemChanged(cabinet);
 }
 
 void TMainForm::mViewOptionClick() {
-    OpenPlaceholder(Text("オプション"));
+    ShowOptions(this);
 }
 
 void TMainForm::mToolAddClick() {
-    OpenPlaceholder(Text("ツール"));
+    EditTools(tools, this);
     BuildToolButtons();
 }
 
@@ -853,6 +852,15 @@ int RunTrawler(int argc, char **argv) {
         return 0;
     }
     instance.Listen(form.get());
+    // The program ends with its main window, whatever other windows are open.
+    QApplication::setQuitOnLastWindowClosed(false);
+    form->Closed = [&form] {
+        const auto windows = QApplication::topLevelWidgets();
+        for (QWidget *window : windows)
+            if (window != form.get() && window->isVisible())
+                window->close();
+        QCoreApplication::quit();
+    };
     form->Start();
     int result = QApplication::exec();
     form->FormDestroy();

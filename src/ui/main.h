@@ -82,6 +82,9 @@ public:
     void pmMenuPopup();
     QMenu *ContextMenu() const { return pmMenu; }
 
+    // Called when the window has closed (the program then ends).
+    std::function<void()> Closed;
+
     // The folder the select-folder dialog answers in tests (empty: the real dialog runs).
     std::function<bool(std::string &folder, int helpTopic)> SelectFolder;
 
@@ -101,7 +104,6 @@ private:
     void LoadAndShow(const std::vector<TCabinet *> &cabinets);
     void RunRefresh();
     bool AskFolder(std::string &folder, int helpTopic);
-    void OpenPlaceholder(const QString &caption);
 
     bool uninstalling = false;
     bool destroyed = false;
