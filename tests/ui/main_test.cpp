@@ -82,6 +82,7 @@ private Q_SLOTS:
     void copyAndPasteIntoAPlainLog();
     void dragAndDrop();
     void renameAndDeleteInAPlainLog();
+    void commandsOpenTheirWindows();
     void commandsWaitForACopy();
     void itemChangedReachesEveryWindow();
     void eraseSwitchErasesTheSettings();
@@ -422,6 +423,35 @@ void TMainTest::renameAndDeleteInAPlainLog() {
     Settle();
     QVERIFY(QFile::exists(base + QStringLiteral("gallery.html")));
     QVERIFY(Child(server, "gallery.html"));
+}
+
+void TMainTest::commandsOpenTheirWindows() {
+    auto form = StartForm();
+    TExplorer &explorer = *form->Explorer();
+    TCabinet *cache = CabinetNamed(*form, "デモ Netscape 2.x～4.x");
+    TTree *server = Child(cache, "http://www.kestrel-valley.example");
+    auto windows = [](const char *name) {
+        int count = 0;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            count += window->objectName() == QString::fromLatin1(name) && window->isVisible();
+        return count;
+    };
+    explorer.SelectItem(server);
+    form->mFileBrowseClick();
+    form->mEditListClick();
+    QCOMPARE(windows("TFormDetail"), 1);
+    QCOMPARE(windows("TFormList"), 1);
+    SelectRow(explorer, Child(server, "events.html"));
+    form->mEditLinkClick();
+    form->mEditListClick(); // not for a file
+    QTRY_COMPARE(windows("TFormLink"), 1);
+    QCOMPARE(windows("TFormList"), 1);
+    // They close with the main window.
+    QVERIFY(form->close());
+    form->FormDestroy();
+    form.reset();
+    Settle();
+    QCOMPARE(windows("TFormDetail") + windows("TFormList") + windows("TFormLink"), 0);
 }
 
 void TMainTest::commandsWaitForACopy() {
