@@ -835,7 +835,6 @@ private:
 int RunTrawler(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Trawler"_s);
-    QApplication::setApplicationDisplayName(u"Trawler"_s);
     QApplication::setDesktopFileName(u"trawler"_s);
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     InitUiResources();
