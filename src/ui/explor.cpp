@@ -10,6 +10,8 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -459,13 +461,21 @@ QAbstractItemView *TExplorer::List() const {
                           : static_cast<QAbstractItemView *>(icons);
 }
 
-bool TExplorer::TreeFocused() const {
+QWidget *TExplorer::FocusedWidget() const {
     QWidget *focus = window()->focusWidget();
+    // While the keyboard works the menu bar, the view it came from still counts as focused.
+    if (!focus || qobject_cast<QMenuBar *>(focus) || qobject_cast<QMenu *>(focus))
+        return lastFocused.data();
+    return focus;
+}
+
+bool TExplorer::TreeFocused() const {
+    QWidget *focus = FocusedWidget();
     return focus && (focus == tree || tree->isAncestorOf(focus));
 }
 
 bool TExplorer::ListFocused() const {
-    QWidget *focus = window()->focusWidget();
+    QWidget *focus = FocusedWidget();
     return focus && (focus == icons || focus == details || icons->isAncestorOf(focus) ||
                      details->isAncestorOf(focus));
 }
@@ -473,8 +483,11 @@ bool TExplorer::ListFocused() const {
 bool TExplorer::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::FocusIn && !stopped) {
         auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Focus that comes back from a menu, a dialog or another window is no move.
-        bool moved = reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+        lastFocused = qobject_cast<QWidget *>(watched);
+        // Focus that comes back from a menu, the menu bar, a dialog or another window is no
+        // move.
+        bool moved = reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
+                     reason != Qt::MenuBarFocusReason;
         if (moved && watched == tree) {
             if (TTree *item = treeModel->ItemAt(SelectedNode()))
                 SetResting(CountText(item->ChildCount(), " 個のオブジェクト"));

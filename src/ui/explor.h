@@ -167,6 +167,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // The widget with the keyboard focus, the view last focused while the menu bar has it.
+    QWidget *FocusedWidget() const;
     void ShowLocation(const TTree *item);
     // Makes a node the tree's current node, opening its ancestors where the depth allows.
     void Reveal(const QModelIndex &node);
@@ -189,6 +191,7 @@ private:
     TItemListModel *listModel;
     QTimer *keyTimer;
     TScrollTimer *scrollTimer;
+    QPointer<QWidget> lastFocused;
     QPersistentModelIndex shown;
     TItemRef shownRef;
     QString resting;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real program in a real X server: starts trawler on a fresh demo set-up under a private
 # Xvfb, finds its main window, refreshes, toggles the status bar through the View menu, opens
-# help, checks that a second start hands over to the first and ends, quits through the File
-# menu and checks that the settings were written back.
+# help, checks that a second start hands over to the first and ends, opens a folder window, the
+# file list of a cabinet and the link check of the demo site's start page, quits through the
+# File menu and checks that the settings were written back.
 # Usage: smoke.sh TRAWLER SOURCE_DIR. Exit 0 passed, 1 failed, 77 skipped (no Xvfb or xdotool).
 set -u
 trawler=$1
@@ -74,6 +75,8 @@ for _ in $(seq 1 100); do
 done
 [ -s "$work/display" ] || { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
 export DISPLAY=":$(tr -dc '0-9' <"$work/display")"
+# The pointer waits in a corner no window covers, so that no tooltip pops up under it.
+timeout 5 xdotool mousemove 1279 1023 || fail "xdotool could not move the pointer"
 
 # The visible, managed top-level windows whose title matches the pattern (popup menus, which
 # carry the program's name too, are override-redirect and left out).
@@ -94,11 +97,13 @@ wait_window() {
     done
     return 1
 }
-# An open popup menu of the program.
+# An open popup menu of the program (of the menu bar or a context menu): a visible
+# override-redirect window of its class. Only the first showing of a menu carries the popup-menu
+# window type; a menu shown again gets a new X window typed as normal, so the type is no test.
 menu_open() {
     local id
     for id in $(timeout 5 xdotool search --onlyvisible --class trawler 2>/dev/null); do
-        timeout 5 xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q POPUP_MENU && return 0
+        timeout 5 xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
     done
     return 1
 }
@@ -156,6 +161,55 @@ rc=$?
 alive "after the second start"
 count=$(windows '^Trawler$' | wc -l)
 [ "$count" = 1 ] || fail "$count main windows after the second start"
+
+step "folder window through 開く (&B)"
+# The tree has the focus with the first cabinet selected; Down selects the next cabinet.
+focus
+keys Down
+keys alt+f
+wait_menu open || fail "Alt+F opened no menu"
+keys b
+wait_menu closed || fail "the File menu stayed open after B"
+folder_window=$(wait_window '^TR - ' 10) || fail "no folder window (TR - ...) within 10 s of 開く"
+echo "   $(timeout 5 xdotool getwindowname "$folder_window")"
+alive "after opening a folder window"
+
+step "file list through 一覧 (&L)"
+focus
+keys alt+e
+wait_menu open || fail "Alt+E opened no menu"
+keys l
+wait_menu closed || fail "the Edit menu stayed open after L"
+list_window=$(wait_window '^一覧 - ' 10) || fail "no file list window (一覧 - ...) within 10 s of 一覧"
+echo "   $(timeout 5 xdotool getwindowname "$list_window")"
+alive "after opening a file list"
+
+step "link check of RootPage.html through 編集 (&E) > リンクチェック (&B)"
+# The cabinet still selected in the tree is opened (Right); its second folder is the site's
+# server (Down, Down). The list follows the tree half a second after the last key.
+focus
+keys Right
+keys Down
+keys Down
+sleep 1
+keys Tab
+# Type-ahead selects RootPage.html in the list; "編集 (&E)" (Alt+E) has "リンクチェック (&B)".
+# A list that was not filled yet is tried again.
+link_window=""
+for try in 1 2 3 4 5; do
+    focus
+    keys r o o t
+    keys alt+e
+    wait_menu open || fail "Alt+E opened no menu"
+    keys b
+    wait_menu closed || fail "the menu stayed open after B"
+    link_window=$(wait_window '^リンクチェック - RootPage\.html$' 3) && break
+    alive "while opening the link check"
+    sleep 0.5
+done
+[ -n "$link_window" ] || fail "no link check window (リンクチェック - RootPage.html) after 5 tries"
+echo "   $(timeout 5 xdotool getwindowname "$link_window") (try $try)"
+alive "after opening the link check"
 
 step "quit through 終了 (&X)"
 focus

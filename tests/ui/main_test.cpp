@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenuBar>
 #include <QProcess>
 #include <QSplitter>
 #include <QTest>
@@ -76,6 +77,7 @@ private Q_SLOTS:
     void settingsSurviveARestart();
     void menuRules_data();
     void menuRules();
+    void keyboardMenusKeepTheListSelection();
     void temporaryCabinets();
     void newCabinet();
     void refreshFollowsTheDisk();
@@ -241,6 +243,24 @@ void TMainTest::menuRules() {
         QVERIFY2(action && !action->isEnabled(), qPrintable(name));
     }
     ItemClip().Clear(ClipEmpty);
+}
+
+void TMainTest::keyboardMenusKeepTheListSelection() {
+    auto form = StartForm();
+    TExplorer &explorer = *form->Explorer();
+    TCabinet *cache = CabinetNamed(*form, "デモ Netscape 2.x～4.x");
+    TTree *server = Child(cache, "http://www.kestrel-valley.example");
+    explorer.SelectItem(server);
+    TTree *page = Child(server, "RootPage.html");
+    SelectRow(explorer, page);
+    // Alt+E takes the focus to the menu bar; the entry's command still acts on the row, and
+    // the focus coming back does not clear the selection.
+    form->menuBar()->setFocus(Qt::MenuBarFocusReason);
+    QCOMPARE(explorer.GetSelectedItem(), page);
+    form->mEditClick();
+    QVERIFY(form->findChild<QAction *>(QStringLiteral("mEditLink"))->isEnabled());
+    explorer.List()->setFocus(Qt::MenuBarFocusReason);
+    QCOMPARE(explorer.GetSelectedItem(), page);
 }
 
 void TMainTest::temporaryCabinets() {

@@ -1,15 +1,26 @@
 // Pictures of the windows on the demo cabinets, saved under the build's screenshot folder
 // for a person to look at.
 #include <QApplication>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTabWidget>
 #include <QTest>
 #include <QSplitter>
 #include <QTreeView>
 
+#include "config/tools.h"
 #include "items/cab.h"
 #include "items/clip.h"
 #include "items/file.h"
 #include "platform/seam.h"
 #include "ui/clipForm.h"
+#include "ui/common.h"
+#include "ui/detail.h"
+#include "ui/fileList.h"
+#include "ui/linkForm.h"
+#include "ui/opt.h"
+#include "ui/status.h"
+#include "ui/tools.h"
 #include "ui/fileOpForm.h"
 #include "ui/help.h"
 #include "ui/overwrite.h"
@@ -28,6 +39,7 @@ class TScreenshots : public QObject {
 private Q_SLOTS:
     void mainWindowInEveryStyle();
     void dialogs();
+    void windows();
 };
 
 void TScreenshots::mainWindowInEveryStyle() {
@@ -111,6 +123,86 @@ void TScreenshots::dialogs() {
     QTest::qWait(20);
     SaveScreenshot(help, u"help"_s);
     help->close();
+    form.close();
+}
+
+// The windows the main window opens beside itself: the file list, the link check, a folder
+// window, the options dialog on each tab and the tool registration dialog. Two tools are
+// registered first, so the tool areas and tool menus of the windows are not empty.
+void TScreenshots::windows() {
+    TUiFixture fixture;
+    fixture.UseDemoCabinets();
+    TMainForm form({QStringLiteral("trawler")}, QCoreApplication::applicationFilePath().toStdString());
+    form.Start();
+    form.show();
+    const auto &cabinets = form.Cabinets().Cabinets();
+    QCOMPARE(cabinets.size(), size_t(8));
+    TCabinet *mirror = cabinets.at(1).get();
+    TCabinet *cache = cabinets.at(3).get();
+    TTree *server = cache->Children().back().get();
+    QVERIFY(server->IsFolder());
+    TFile *rootPage = nullptr;
+    for (const auto &child : server->Children())
+        if (child->IsFile() && child->Name() == "RootPage.html")
+            rootPage = static_cast<TFile *>(child.get());
+    QVERIFY(rootPage);
+
+    QStringList programs;
+    for (const QString &path : {u"/usr/bin/xdg-open"_s, u"/bin/ls"_s, u"/bin/cat"_s, u"/bin/sh"_s})
+        if (programs.size() < 2 && QFileInfo(path).isExecutable())
+            programs << path;
+    QCOMPARE(programs.size(), 2);
+    TTools &tools = ToolList();
+    tools.Clear();
+    for (const QString &path : programs)
+        tools.Add(QFileInfo(path).fileName().toStdString(), path.toStdString());
+
+    QPointer<TFormList> list = OpenFileList(*mirror);
+    QVERIFY(list);
+    QVERIFY(list->Model()->Count() > 0);
+    // The status panel tells the selection once the window has been open for a while.
+    QTRY_VERIFY_WITH_TIMEOUT(list->Status()->Message().contains(u"全オブジェクト数"_s), 5000);
+    SaveScreenshot(list, u"file-list"_s);
+    list->close();
+
+    OpenLinkCheck(*rootPage);
+    QPointer<TFormLink> link;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *found = qobject_cast<TFormLink *>(window); found && found->isVisible())
+            link = found;
+    QVERIFY(link);
+    // The scan has filled the list, and the counts have replaced the scan's status text.
+    QTRY_VERIFY_WITH_TIMEOUT(link && !link->Busy() && link->Model()->Count() > 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(link && link->Status()->Message().contains(u"発見したリンク先"_s), 5000);
+    SaveScreenshot(link, u"link-check"_s);
+    link->close();
+
+    QPointer<TFormDetail> folder = OpenFolderWindow(*server);
+    QVERIFY(folder);
+    QTest::qWait(50);
+    SaveScreenshot(folder, u"folder-window"_s);
+    folder->close();
+
+    TFormOption options(&form);
+    options.show();
+    auto *pages = options.findChild<QTabWidget *>(u"Pages"_s);
+    QVERIFY(pages);
+    QCOMPARE(pages->count(), 3);
+    static const char *const tabNames[] = {"options-log", "options-mirror", "options-other"};
+    for (int tab = 0; tab < 3; ++tab) {
+        pages->setCurrentIndex(tab);
+        QTest::qWait(20);
+        SaveScreenshot(&options, QString::fromLatin1(tabNames[tab]));
+    }
+    options.reject();
+
+    TToolForm toolForm(tools, &form);
+    toolForm.show();
+    QTest::qWait(20);
+    SaveScreenshot(&toolForm, u"tools"_s);
+    toolForm.reject();
+
+    tools.Clear();
     form.close();
 }
 
