@@ -5,6 +5,11 @@
 #   3. the same with one generated cache of 200 000 entries: a mirror log and a Netscape 1.x
 #      cache; the mirror log also with the status panel hidden
 #   4. the refresh command over the 200 000-entry mirror log (ui_refresh_bench, offscreen)
+#   5. the file list window over a cabinet of 200 000 files: opened and filled, and each
+#      filter switched to (ui_fileList_bench, offscreen)
+#   6. the link check of a 5 MB page with 50 000 links against eight cabinets
+#      (ui_linkCheck_bench, offscreen)
+#   7. a folder window opened on a folder of 50 000 files (ui_folderWindow_bench, offscreen)
 # Start-up is one process per run, timed from just before its exec; it runs on the offscreen
 # platform and, when Xvfb is installed, on a virtual X display too. Every start-up set begins
 # with one uncounted run that writes the settings (later runs then start from the same
@@ -26,7 +31,8 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
         -DTRAWLER_BENCH=ON >/dev/null
 fi
 if ! cmake --build "$build" --target ui_folderView_bench ui_refresh_bench ui_startup_bench \
-        ui_make_cache -j2 >"$build/uibench-build.log" 2>&1; then
+        ui_make_cache ui_fileList_bench ui_linkCheck_bench ui_folderWindow_bench -j2 \
+        >"$build/uibench-build.log" 2>&1; then
     tail -40 "$build/uibench-build.log"
     exit 1
 fi
@@ -150,4 +156,24 @@ echo
 echo "4. Refresh of the 200 000-entry mirror log while a node of it is shown (details view,"
 echo "   offscreen); Time: mViewNewClick until painted and idle (median of $reps refreshes)"
 "$bin/ui_refresh_bench" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+    2>&1 | grep -E "_median|peak resident" | sed 's/^/  /'
+echo
+
+echo "5. The file list window over a cabinet of 200 000 files (offscreen); Time: OpenFileList,"
+echo "   or the filter command (mode 0 all, 1 week, 2 day, 3 since the previous start), until"
+echo "   painted and idle; status:0 with the status panel hidden (median of $reps runs)"
+"$bin/ui_fileList_bench" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+    2>&1 | grep -E "_median|peak resident" | sed 's/^/  /'
+echo
+
+echo "6. Link check of a 5 MB page with 50 000 links against eight cabinets of 25 000 entries"
+echo "   (offscreen); Time: OpenLinkCheck until the filled list has painted and is idle"
+echo "   (median of $reps runs)"
+"$bin/ui_linkCheck_bench" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+    2>&1 | grep -E "_median|peak resident" | sed 's/^/  /'
+echo
+
+echo "7. A folder window opened on a folder of 50 000 files (offscreen, details view); Time:"
+echo "   OpenFolderWindow until the list has painted and is idle (median of $reps runs)"
+"$bin/ui_folderWindow_bench" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
     2>&1 | grep -E "_median|peak resident" | sed 's/^/  /'

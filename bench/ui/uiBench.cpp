@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QProgressBar>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +41,20 @@ TPaintCounter::TPaintCounter(QWidget *widget) {
 
 bool TPaintCounter::eventFilter(QObject *, QEvent *event) {
     if (event->type() == QEvent::Paint)
+        ++Paints;
+    return false;
+}
+
+TProgressPaints::TProgressPaints() {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+TProgressPaints::~TProgressPaints() {
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool TProgressPaints::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Paint && qobject_cast<QProgressBar *>(watched))
         ++Paints;
     return false;
 }

@@ -30,6 +30,18 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
+// Counts the paint events of every progress bar of the application (the status panels'
+// bars) while it lives, in whatever window, also in windows made after it.
+class TProgressPaints final : public QObject {
+public:
+    TProgressPaints();
+    ~TProgressPaints() override;
+    int Paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+};
+
 // Runs the event loop until the counter has seen more than `after` paints and two turns in a
 // row found nothing to do. False when that took longer than timeoutMs.
 bool SettleAfterPaint(const TPaintCounter &counter, int after, int timeoutMs = 30000);
