@@ -23,6 +23,7 @@
 #include "items/file.h"
 #include "ui/clipForm.h"
 #include "ui/common.h"
+#include "ui/windowParts.h"
 #include "ui/explor.h"
 #include "ui/help.h"
 #include "ui/icons.h"
@@ -106,15 +107,6 @@ TFormDetail::~TFormDetail() {
         m_explorer->StopTimers();
 }
 
-QAction *TFormDetail::AddAction(QMenu *menu, const char *name, const char *caption,
-                                const char *hint) {
-    auto *action = new QAction(Text(caption), this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setStatusTip(Text(hint));
-    menu->addAction(action);
-    return action;
-}
-
 void TFormDetail::BuildMenus() {
     QMenuBar *bar = menuBar();
     bar->setObjectName(u"MainMenu"_s);
@@ -125,57 +117,57 @@ void TFormDetail::BuildMenus() {
     newMenu->setObjectName(u"mFileNew"_s);
     newMenu->menuAction()->setObjectName(u"mFileNew"_s);
     newMenu->menuAction()->setStatusTip(Text("新しいオブジェクトを作成します。"));
-    connect(AddAction(newMenu, "mFileNewDir", "フォルダ", "この場所に新しいフォルダを作ります。"),
+    connect(AddMenuAction(this, newMenu, "mFileNewDir", "フォルダ", "この場所に新しいフォルダを作ります。"),
             &QAction::triggered, this, &TFormDetail::mFileNewDirClick);
     mFile->addSeparator();
     connect(
-        AddAction(mFile, "mFileBrowse", "開く (&O)", "指定フォルダを新しいウィンドウで開きます。"),
+        AddMenuAction(this, mFile, "mFileBrowse", "開く (&O)", "指定フォルダを新しいウィンドウで開きます。"),
         &QAction::triggered, this, &TFormDetail::mFileBrowseClick);
-    connect(AddAction(mFile, "mFileDelete", "削除 (&D)", "指定オブジェクトを削除します。"),
+    connect(AddMenuAction(this, mFile, "mFileDelete", "削除 (&D)", "指定オブジェクトを削除します。"),
             &QAction::triggered, this, &TFormDetail::mFileDeleteClick);
     connect(
-        AddAction(mFile, "mFileRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
+        AddMenuAction(this, mFile, "mFileRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
         &QAction::triggered, this, &TFormDetail::mFileRenameClick);
-    connect(AddAction(mFile, "mFileProperty", "プロパティ (&R)",
+    connect(AddMenuAction(this, mFile, "mFileProperty", "プロパティ (&R)",
                       "指定オブジェクトのプロパティを表示します。"),
             &QAction::triggered, this, &TFormDetail::mFilePropertyClick);
     mFile->addSeparator();
-    connect(AddAction(mFile, "mFileExit", "閉じる (&C)", "このウィンドウを閉じます。"),
+    connect(AddMenuAction(this, mFile, "mFileExit", "閉じる (&C)", "このウィンドウを閉じます。"),
             &QAction::triggered, this, &TFormDetail::mFileExitClick);
 
     mEdit = bar->addMenu(Text("編集 (&E)"));
     mEdit->setObjectName(u"mEdit"_s);
-    connect(AddAction(mEdit, "mEditCut", "切り取り (&T)",
+    connect(AddMenuAction(this, mEdit, "mEditCut", "切り取り (&T)",
                       "指定オブジェクトをクリップボードに切り取ります。"),
             &QAction::triggered, this, &TFormDetail::mEditCutClick);
-    connect(AddAction(mEdit, "mEditCopy", "コピー (&C)",
+    connect(AddMenuAction(this, mEdit, "mEditCopy", "コピー (&C)",
                       "指定オブジェクトをクリップボードにコピーします。"),
             &QAction::triggered, this, &TFormDetail::mEditCopyClick);
-    connect(AddAction(mEdit, "mEditPaste", "貼り付け (&P)",
+    connect(AddMenuAction(this, mEdit, "mEditPaste", "貼り付け (&P)",
                       "クリップボードの内容を指定オブジェクトに貼り付けます。"),
             &QAction::triggered, this, &TFormDetail::mEditPasteClick);
-    connect(AddAction(mEdit, "mEditClip", "クリップボードの内容 (&V)",
+    connect(AddMenuAction(this, mEdit, "mEditClip", "クリップボードの内容 (&V)",
                       "現在のクリップボードの内容を表示します。"),
             &QAction::triggered, this, &TFormDetail::mEditClipClick);
     mEdit->addSeparator();
-    connect(AddAction(mEdit, "mEditList", "一覧  (&B)", "指定フォルダの内容を一覧表示します。"),
+    connect(AddMenuAction(this, mEdit, "mEditList", "一覧  (&B)", "指定フォルダの内容を一覧表示します。"),
             &QAction::triggered, this, &TFormDetail::mEditListClick);
-    connect(AddAction(mEdit, "mEditLink", "リンクチェック (&L)",
+    connect(AddMenuAction(this, mEdit, "mEditLink", "リンクチェック (&L)",
                       "指定Ｈｔｍｌファイルのリンク先を一覧表示します。"),
             &QAction::triggered, this, &TFormDetail::mEditLinkClick);
     mEdit->addSeparator();
-    connect(AddAction(mEdit, "mEditAll", "すべてを選択 (&A)",
+    connect(AddMenuAction(this, mEdit, "mEditAll", "すべてを選択 (&A)",
                       "すべてのオブジェクトを選択状態にします。"),
             &QAction::triggered, this, &TFormDetail::mEditAllClick);
     connect(mEdit, &QMenu::aboutToShow, this, &TFormDetail::mEditClick);
 
     mView = bar->addMenu(Text("表示 (&V)"));
     mView->setObjectName(u"mView"_s);
-    QAction *toolBar = AddAction(mView, "mViewTool", "ツールバー (&T)",
+    QAction *toolBar = AddMenuAction(this, mView, "mViewTool", "ツールバー (&T)",
                                  "ツールバーの表示・非表示を切り替えます。");
     toolBar->setCheckable(true);
     connect(toolBar, &QAction::triggered, this, &TFormDetail::mViewToolClick);
-    QAction *statusBar = AddAction(mView, "mViewStatus", "ステータスバー (&S)",
+    QAction *statusBar = AddMenuAction(this, mView, "mViewStatus", "ステータスバー (&S)",
                                    "ステータスバーの表示・非表示を切り替えます。");
     statusBar->setCheckable(true);
     connect(statusBar, &QAction::triggered, this, &TFormDetail::mViewStatusClick);
@@ -191,7 +183,7 @@ void TFormDetail::BuildMenus() {
                                              "詳細表示します。"};
     for (int style = 0; style < 4; ++style) {
         QAction *entry =
-            AddAction(mView, styleNames[style], styleCaptions[style], styleHints[style]);
+            AddMenuAction(this, mView, styleNames[style], styleCaptions[style], styleHints[style]);
         entry->setCheckable(true);
         m_styleActions->addAction(entry);
         connect(entry, &QAction::triggered, this, [this, style] { mViewStyleClick(style, true); });
@@ -203,7 +195,7 @@ void TFormDetail::BuildMenus() {
 
     mHelp = bar->addMenu(Text("ヘルプ (&H)"));
     mHelp->setObjectName(u"mHelp"_s);
-    connect(AddAction(mHelp, "mHelpIndex", "もくじ", "ヘルプの目次を表示します。"),
+    connect(AddMenuAction(this, mHelp, "mHelpIndex", "もくじ", "ヘルプの目次を表示します。"),
             &QAction::triggered, this, &TFormDetail::mHelpIndexClick);
     // F1 opens the page about this window.
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -211,55 +203,47 @@ void TFormDetail::BuildMenus() {
 
     pmMenu = new QMenu(this);
     pmMenu->setObjectName(u"pmMenu"_s);
-    connect(AddAction(pmMenu, "pmOpen", "開く (&O)", "指定フォルダを別ウィンドウで開きます。"),
+    connect(AddMenuAction(this, pmMenu, "pmOpen", "開く (&O)", "指定フォルダを別ウィンドウで開きます。"),
             &QAction::triggered, this, &TFormDetail::mFileBrowseClick);
     pmMenu->addSeparator();
     pmTool = pmMenu->addMenu(Text("ツール"));
     pmTool->setObjectName(u"pmTool"_s);
     pmTool->menuAction()->setObjectName(u"pmTool"_s);
     pmMenu->addSeparator();
-    connect(AddAction(pmMenu, "pmCopy", "コピー (&C)",
+    connect(AddMenuAction(this, pmMenu, "pmCopy", "コピー (&C)",
                       "指定オブジェクトをクリップボードにコピーします。"),
             &QAction::triggered, this, &TFormDetail::mEditCopyClick);
-    connect(AddAction(pmMenu, "pmCut", "切り取り (&T)",
+    connect(AddMenuAction(this, pmMenu, "pmCut", "切り取り (&T)",
                       "指定オブジェクトをクリップボードに切り取ります。"),
             &QAction::triggered, this, &TFormDetail::mEditCutClick);
-    connect(AddAction(pmMenu, "pmPaste", "貼り付け (&P)",
+    connect(AddMenuAction(this, pmMenu, "pmPaste", "貼り付け (&P)",
                       "クリップボードの内容を指定オブジェクトに貼り付けます。"),
             &QAction::triggered, this, &TFormDetail::mEditPasteClick);
-    connect(AddAction(pmMenu, "pmList", "一覧 (&B)", "指定フォルダの内容を一覧表示します。"),
+    connect(AddMenuAction(this, pmMenu, "pmList", "一覧 (&B)", "指定フォルダの内容を一覧表示します。"),
             &QAction::triggered, this, &TFormDetail::mEditListClick);
-    connect(AddAction(pmMenu, "pmLink", "リンクチェック (&L)",
+    connect(AddMenuAction(this, pmMenu, "pmLink", "リンクチェック (&L)",
                       "指定Ｈｔｍｌファイルのリンク先をチェックします。"),
             &QAction::triggered, this, &TFormDetail::mEditLinkClick);
     pmMenu->addSeparator();
-    connect(AddAction(pmMenu, "pmDelete", "削除 (&D)", "指定オブジェクトを削除します。"),
+    connect(AddMenuAction(this, pmMenu, "pmDelete", "削除 (&D)", "指定オブジェクトを削除します。"),
             &QAction::triggered, this, &TFormDetail::mFileDeleteClick);
     connect(
-        AddAction(pmMenu, "pmRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
+        AddMenuAction(this, pmMenu, "pmRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
         &QAction::triggered, this, &TFormDetail::mFileRenameClick);
     pmMenu->addSeparator();
-    connect(AddAction(pmMenu, "pmProperty", "プロパティ (&R)",
+    connect(AddMenuAction(this, pmMenu, "pmProperty", "プロパティ (&R)",
                       "指定オブジェクトのプロパティを表示します。"),
             &QAction::triggered, this, &TFormDetail::mFilePropertyClick);
     connect(pmMenu, &QMenu::aboutToShow, this, &TFormDetail::pmMenuPopup);
 
-    // The keys of the pane's commands work wherever the focus is in the window, as in the
-    // main window.
-    auto shortcut = [this](const char *name, const QKeySequence &keys) {
-        if (QAction *action = findChild<QAction *>(QString::fromLatin1(name))) {
-            action->setShortcut(keys);
-            action->setShortcutContext(Qt::WindowShortcut);
-            addAction(action);
-        }
-    };
-    shortcut("mEditCut", QKeySequence::Cut);
-    shortcut("mEditCopy", QKeySequence::Copy);
-    shortcut("mEditPaste", QKeySequence::Paste);
-    shortcut("mEditAll", QKeySequence::SelectAll);
-    shortcut("mFileDelete", QKeySequence::Delete);
-    shortcut("mFileRename", QKeySequence(Qt::Key_F2));
-    shortcut("mFileProperty", QKeySequence(Qt::ALT | Qt::Key_Return));
+    // The keys of the pane's commands work wherever the focus is in the window.
+    AddWindowShortcuts(this, {{"mEditCut", QKeySequence::Cut},
+                              {"mEditCopy", QKeySequence::Copy},
+                              {"mEditPaste", QKeySequence::Paste},
+                              {"mEditAll", QKeySequence::SelectAll},
+                              {"mFileDelete", QKeySequence::Delete},
+                              {"mFileRename", QKeySequence(Qt::Key_F2)},
+                              {"mFileProperty", QKeySequence(Qt::ALT | Qt::Key_Return)}});
 }
 
 void TFormDetail::BuildToolbar() {

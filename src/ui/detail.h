@@ -70,7 +70,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    QAction *AddAction(QMenu *menu, const char *name, const char *caption, const char *hint);
     void BuildMenus();
     void BuildToolbar();
     void BuildToolButtons();

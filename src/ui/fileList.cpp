@@ -33,6 +33,7 @@
 #include "platform/seam.h"
 #include "ui/clipForm.h"
 #include "ui/common.h"
+#include "ui/windowParts.h"
 #include "ui/explor.h"
 #include "ui/icons.h"
 #include "ui/itemModel.h"
@@ -246,15 +247,7 @@ QStringList TFileListModel::mimeTypes() const {
 }
 
 QMimeData *TFileListModel::mimeData(const QModelIndexList &indexes) const {
-    std::vector<int> selected;
-    for (const QModelIndex &index : indexes)
-        selected.push_back(index.row());
-    std::sort(selected.begin(), selected.end());
-    selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
-    std::vector<TTree *> items;
-    for (int row : selected)
-        if (TTree *item = ItemAt(row))
-            items.push_back(item);
+    std::vector<TTree *> items = ItemsOfRows(indexes, [this](int row) { return ItemAt(row); });
     if (items.empty())
         return nullptr;
     return MakeItemDrag(items, false, DragMode, Root.Get());
@@ -414,16 +407,6 @@ TFormList::TFormList(TTree &root) : QWidget(nullptr, Qt::Window), listRoot(&root
 
 TFormList::~TFormList() = default;
 
-QAction *TFormList::AddAction(QMenu *menu, const char *name, const char *caption,
-                              const char *hint) {
-    auto *action = new QAction(Text(caption), this);
-    action->setObjectName(QString::fromLatin1(name));
-    // The hints are stored as "short|long"; the status panel shows the long part.
-    action->setStatusTip(Text(hint).section(u'|', 1));
-    menu->addAction(action);
-    return action;
-}
-
 void TFormList::BuildMenus() {
     auto *bar = new QMenuBar(this);
     bar->setObjectName(u"MainMenu"_s);
@@ -431,43 +414,39 @@ void TFormList::BuildMenus() {
 
     QMenu *mFile = bar->addMenu(Text("ファイル (&F)"));
     mFile->setObjectName(u"mFile"_s);
-    connect(AddAction(mFile, "mFileClose", "閉じる (&X)", "|このウィンドウを閉じます。"),
+    connect(AddMenuAction(this, mFile, "mFileClose", "閉じる (&X)", "|このウィンドウを閉じます。"),
             &QAction::triggered, this, &TFormList::mFileCloseClick);
 
     QMenu *mEdit = bar->addMenu(Text("編集 (&E)"));
     mEdit->setObjectName(u"mEdit"_s);
-    QAction *cut = AddAction(mEdit, "mEditCut", "切り取り (&T)",
+    QAction *cut = AddMenuAction(this, mEdit, "mEditCut", "切り取り (&T)",
                              "|指定されたデータをクリップボードに切り取ります。");
     connect(cut, &QAction::triggered, this, &TFormList::mEditCutClick);
-    QAction *copy = AddAction(mEdit, "mEditCopy", "コピー (&C)",
+    QAction *copy = AddMenuAction(this, mEdit, "mEditCopy", "コピー (&C)",
                               "|指定されたデータをクリップボードにコピーします。");
     connect(copy, &QAction::triggered, this, &TFormList::mEditCopyClick);
-    QAction *paste = AddAction(mEdit, "mEditPaste", "貼り付け (&P)", "");
+    QAction *paste = AddMenuAction(this, mEdit, "mEditPaste", "貼り付け (&P)", "");
     paste->setEnabled(false);
-    connect(AddAction(mEdit, "mEditClip", "クリップボードの内容 (&V)",
+    connect(AddMenuAction(this, mEdit, "mEditClip", "クリップボードの内容 (&V)",
                       "|現在のクリップボードの内容を表示します。"),
             &QAction::triggered, this, &TFormList::mEditClipClick);
     mEdit->addSeparator();
     QAction *all =
-        AddAction(mEdit, "mEditALL", "すべて選択 (&A)", "|すべてのデータを選択状態にします。");
+        AddMenuAction(this, mEdit, "mEditALL", "すべて選択 (&A)", "|すべてのデータを選択状態にします。");
     connect(all, &QAction::triggered, this, &TFormList::mEditALLClick);
     connect(mEdit, &QMenu::aboutToShow, this, &TFormList::mEditClick);
     // The usual keys of these commands work anywhere in the window.
-    for (auto [action, keys] :
-         {std::pair{cut, QKeySequence::Cut}, std::pair{copy, QKeySequence::Copy},
-          std::pair{all, QKeySequence::SelectAll}}) {
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-    }
+    AddWindowShortcuts(this, {{"mEditCut", QKeySequence::Cut},
+                              {"mEditCopy", QKeySequence::Copy},
+                              {"mEditALL", QKeySequence::SelectAll}});
 
     QMenu *mView = bar->addMenu(Text("表示 (&V)"));
     mView->setObjectName(u"mView"_s);
-    QAction *toolBar = AddAction(mView, "mViewTool", "ツールバー (&T)",
+    QAction *toolBar = AddMenuAction(this, mView, "mViewTool", "ツールバー (&T)",
                                  "|ツールバーの表示・非表示を切り替えます。");
     toolBar->setCheckable(true);
     connect(toolBar, &QAction::triggered, this, &TFormList::mViewToolClick);
-    QAction *statusBar = AddAction(mView, "mViewStatus", "ステータスバー (&S)",
+    QAction *statusBar = AddMenuAction(this, mView, "mViewStatus", "ステータスバー (&S)",
                                    "|ステータスバーの表示・非表示を切り替えます。");
     statusBar->setCheckable(true);
     connect(statusBar, &QAction::triggered, this, &TFormList::mViewStatusClick);
@@ -481,7 +460,7 @@ void TFormList::BuildMenus() {
                                             "|1日以内にアクセスしたデータのみを表示します。",
                                             "|前回起動後にアクセスしたデータを表示します。"};
     for (int32_t mode = ListAll; mode < ListModeCount; ++mode) {
-        QAction *entry = AddAction(mView, modeNames[mode], modeCaptions[mode], modeHints[mode]);
+        QAction *entry = AddMenuAction(this, mView, modeNames[mode], modeCaptions[mode], modeHints[mode]);
         entry->setCheckable(true);
         entry->setData(mode);
         modeActions->addAction(entry);
@@ -495,10 +474,10 @@ void TFormList::BuildMenus() {
 
     pmMenu = new QMenu(this);
     pmMenu->setObjectName(u"pmMenu"_s);
-    connect(AddAction(pmMenu, "pmCut", "切り取り (&T)",
+    connect(AddMenuAction(this, pmMenu, "pmCut", "切り取り (&T)",
                       "|指定されたデータをクリップボードに切り取ります。"),
             &QAction::triggered, this, &TFormList::mEditCutClick);
-    connect(AddAction(pmMenu, "pmCopy", "コピー (&C)",
+    connect(AddMenuAction(this, pmMenu, "pmCopy", "コピー (&C)",
                       "|指定されたデータをクリップボードにコピーします。"),
             &QAction::triggered, this, &TFormList::mEditCopyClick);
     pmMenu->addSeparator();

@@ -146,7 +146,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QAction *AddAction(QMenu *menu, const char *name, const char *caption, const char *hint);
     void BuildMenus();
     void BuildToolPanel();
     void ShowSelection();

@@ -98,6 +98,20 @@ QMimeData *MakeItemDrag(const std::vector<TTree *> &items, bool fromTree, uint8_
     return data;
 }
 
+std::vector<TTree *> ItemsOfRows(const QModelIndexList &indexes,
+                                 const std::function<TTree *(int row)> &itemAt) {
+    std::vector<int> rows;
+    for (const QModelIndex &index : indexes)
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<TTree *> items;
+    for (int row : rows)
+        if (TTree *item = itemAt(row))
+            items.push_back(item);
+    return items;
+}
+
 bool BatchRunning() {
     return FileOpWindow != nullptr;
 }
@@ -748,15 +762,7 @@ QStringList TItemListModel::mimeTypes() const {
 }
 
 QMimeData *TItemListModel::mimeData(const QModelIndexList &indexes) const {
-    std::vector<int> selected;
-    for (const QModelIndex &index : indexes)
-        selected.push_back(index.row());
-    std::sort(selected.begin(), selected.end());
-    selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
-    std::vector<TTree *> items;
-    for (int row : selected)
-        if (TTree *item = ItemAt(row))
-            items.push_back(item);
+    std::vector<TTree *> items = ItemsOfRows(indexes, [this](int row) { return ItemAt(row); });
     if (items.empty())
         return nullptr;
     return MakeItemDrag(items, false, DragMode, nullptr);

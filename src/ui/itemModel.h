@@ -38,6 +38,10 @@ QMimeData *MakeItemDrag(const std::vector<TTree *> &items, bool fromTree, uint8_
 // Returns false when nothing was pasted. notifyParent: the target's parent is notified
 // (a drop on a list row) instead of the target itself (a drop on a tree node).
 bool DropItems(const QMimeData *data, TTree &target, bool notifyParent);
+// The items of the rows an index list names, top row first, each row once, destroyed items
+// left out (a view hands one index per column).
+std::vector<TTree *> ItemsOfRows(const QModelIndexList &indexes,
+                                 const std::function<TTree *(int row)> &itemAt);
 // Whether a copy batch runs now; commands that would destroy or rename items wait for it.
 bool BatchRunning();
 

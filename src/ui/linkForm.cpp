@@ -25,6 +25,7 @@
 #include "platform/fs.h"
 #include "platform/seam.h"
 #include "ui/common.h"
+#include "ui/windowParts.h"
 #include "ui/explor.h"
 #include "ui/icons.h"
 #include "ui/itemModel.h"
@@ -255,31 +256,22 @@ TFormLink::TFormLink(TFile &page, QWidget *owner)
 
 TFormLink::~TFormLink() = default;
 
-QAction *TFormLink::AddAction(QMenu *menu, const char *name, const char *caption,
-                              const char *hint) {
-    auto *action = new QAction(Text(caption), this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setStatusTip(Text(hint));
-    menu->addAction(action);
-    return action;
-}
-
 void TFormLink::BuildMenus() {
     QMenuBar *bar = menuBar();
     bar->setObjectName(u"LinkMenu"_s);
 
     QMenu *mFile = bar->addMenu(Text("ファイル (&F)"));
     mFile->setObjectName(u"mFile"_s);
-    connect(AddAction(mFile, "mFileClose", "閉じる (&X)", "このウィンドウを閉じます。"),
+    connect(AddMenuAction(this, mFile, "mFileClose", "閉じる (&X)", "このウィンドウを閉じます。"),
             &QAction::triggered, this, &TFormLink::mFileCloseClick);
 
     QMenu *mView = bar->addMenu(Text("表示 (&V)"));
     mView->setObjectName(u"mView"_s);
-    QAction *toolBar = AddAction(mView, "mViewTool", "ツールバー (&T)",
+    QAction *toolBar = AddMenuAction(this, mView, "mViewTool", "ツールバー (&T)",
                                  "ツールバーの表示・非表示を切り替えます。");
     toolBar->setCheckable(true);
     connect(toolBar, &QAction::triggered, this, &TFormLink::mViewToolClick);
-    QAction *statusBar = AddAction(mView, "mViewStatus", "ステータスバー (&S)",
+    QAction *statusBar = AddMenuAction(this, mView, "mViewStatus", "ステータスバー (&S)",
                                    "ステータスバーの表示・非表示を切り替えます。");
     statusBar->setCheckable(true);
     connect(statusBar, &QAction::triggered, this, &TFormLink::mViewStatusClick);
@@ -288,7 +280,7 @@ void TFormLink::BuildMenus() {
     scopeActions->setExclusive(true);
     for (int tag = 0; tag < ScopeCount; ++tag) {
         const TScopeItem &entry = ScopeItems[tag];
-        QAction *action = AddAction(mView, entry.Name, entry.Caption, entry.Hint);
+        QAction *action = AddMenuAction(this, mView, entry.Name, entry.Caption, entry.Hint);
         action->setCheckable(true);
         action->setData(tag);
         action->setChecked(tag == scope);

@@ -117,7 +117,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    QAction *AddAction(QMenu *menu, const char *name, const char *caption, const char *hint);
     void BuildMenus();
     void DisplayHint(const QString &text);
     void RestoreStatusText();

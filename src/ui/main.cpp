@@ -43,6 +43,7 @@
 #include "stores/cache.h"
 #include "ui/clipForm.h"
 #include "ui/common.h"
+#include "ui/windowParts.h"
 #include "ui/explor.h"
 #include "ui/help.h"
 #include "ui/icons.h"
@@ -180,14 +181,6 @@ void TMainForm::StorePlacement() {
     p.ShowCmd = isMaximized() ? 3 : isMinimized() ? 2 : 1;
 }
 
-QAction *TMainForm::AddAction(QMenu *menu, const char *name, const char *caption, const char *hint) {
-    auto *action = new QAction(Text(caption), this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setStatusTip(Text(hint));
-    menu->addAction(action);
-    return action;
-}
-
 void TMainForm::BuildMenus() {
     QMenuBar *bar = menuBar();
     bar->setObjectName(u"MainMenu"_s);
@@ -198,65 +191,65 @@ void TMainForm::BuildMenus() {
     newMenu->setObjectName(u"mFileNew"_s);
     newMenu->menuAction()->setObjectName(u"mFileNew"_s);
     newMenu->menuAction()->setStatusTip(Text("新しいオブジェクトを作ります。"));
-    connect(AddAction(newMenu, "mFileNewCabinet", "キャビネット (&C)", "新しいキャビネットを作ります。"),
+    connect(AddMenuAction(this, newMenu, "mFileNewCabinet", "キャビネット (&C)", "新しいキャビネットを作ります。"),
             &QAction::triggered, this, &TMainForm::mFileNewCabinetClick);
-    connect(AddAction(newMenu, "mFileNewFolder", "フォルダ (&F)", "この場所に新しいフォルダを作ります。"),
+    connect(AddMenuAction(this, newMenu, "mFileNewFolder", "フォルダ (&F)", "この場所に新しいフォルダを作ります。"),
             &QAction::triggered, this, &TMainForm::mFileNewFolderClick);
-    connect(AddAction(mFile, "mFileAuto", "キャッシュの自動検出",
+    connect(AddMenuAction(this, mFile, "mFileAuto", "キャッシュの自動検出",
                       "キャッシュを検索し、新しいキャビネットに登録します。"),
             &QAction::triggered, this, &TMainForm::mFileAutoClick);
     mFile->addSeparator();
-    connect(AddAction(mFile, "mFileOpen", "キャッシュを開く (&O)",
+    connect(AddMenuAction(this, mFile, "mFileOpen", "キャッシュを開く (&O)",
                       "一時キャビネットとして指定されたキャッシュを開きます。"),
             &QAction::triggered, this, &TMainForm::mFileOpenClick);
-    connect(AddAction(mFile, "mFileClose", "キャッシュを閉じる (&C)", "指定された一時キャビネット閉じます。"),
+    connect(AddMenuAction(this, mFile, "mFileClose", "キャッシュを閉じる (&C)", "指定された一時キャビネット閉じます。"),
             &QAction::triggered, this, &TMainForm::mFileCloseClick);
     mFile->addSeparator();
-    connect(AddAction(mFile, "mFileBrowse", "開く (&B)", "指定フォルダを別のウィンドウで開きます。"),
+    connect(AddMenuAction(this, mFile, "mFileBrowse", "開く (&B)", "指定フォルダを別のウィンドウで開きます。"),
             &QAction::triggered, this, &TMainForm::mFileBrowseClick);
-    connect(AddAction(mFile, "mFileDel", "削除 (&D)", "指定オブジェクトを削除します。"),
+    connect(AddMenuAction(this, mFile, "mFileDel", "削除 (&D)", "指定オブジェクトを削除します。"),
             &QAction::triggered, this, &TMainForm::mFileDelClick);
-    connect(AddAction(mFile, "mFileRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
+    connect(AddMenuAction(this, mFile, "mFileRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
             &QAction::triggered, this, &TMainForm::mFileRenameClick);
-    connect(AddAction(mFile, "mFileProperty", "プロパティ (&R)", "指定オブジェクトのプロパティを表示します。"),
+    connect(AddMenuAction(this, mFile, "mFileProperty", "プロパティ (&R)", "指定オブジェクトのプロパティを表示します。"),
             &QAction::triggered, this, &TMainForm::mFilePropertyClick);
     mFile->addSeparator();
-    connect(AddAction(mFile, "mFileExit", "終了 (&X)", "トローラーを終了します。"), &QAction::triggered,
+    connect(AddMenuAction(this, mFile, "mFileExit", "終了 (&X)", "トローラーを終了します。"), &QAction::triggered,
             this, &TMainForm::mFileExitClick);
     connect(mFile, &QMenu::aboutToShow, this, &TMainForm::mFileClick);
 
     mEdit = bar->addMenu(Text("編集 (&E)"));
     mEdit->setObjectName(u"mEdit"_s);
-    connect(AddAction(mEdit, "mEditCut", "切り取り (&T)",
+    connect(AddMenuAction(this, mEdit, "mEditCut", "切り取り (&T)",
                       "指定されたオブジェクトをクリップボードに切り取ります。"),
             &QAction::triggered, this, &TMainForm::mEditCutClick);
-    connect(AddAction(mEdit, "mEditCopy", "コピー (&C)",
+    connect(AddMenuAction(this, mEdit, "mEditCopy", "コピー (&C)",
                       "指定されたオブジェクトをクリップボードにコピーします。"),
             &QAction::triggered, this, &TMainForm::mEditCopyClick);
-    connect(AddAction(mEdit, "mEditPaste", "貼り付け (&P)",
+    connect(AddMenuAction(this, mEdit, "mEditPaste", "貼り付け (&P)",
                       "クリップボードの内容を指定された項目に貼り付けます。"),
             &QAction::triggered, this, &TMainForm::mEditPasteClick);
-    connect(AddAction(mEdit, "mEditClip", "クリップボードの内容 (&V)",
+    connect(AddMenuAction(this, mEdit, "mEditClip", "クリップボードの内容 (&V)",
                       "現在のクリップボードの内容を表示します。"),
             &QAction::triggered, this, &TMainForm::mEditClipClick);
     mEdit->addSeparator();
-    connect(AddAction(mEdit, "mEditLink", "リンクチェック (&B)",
+    connect(AddMenuAction(this, mEdit, "mEditLink", "リンクチェック (&B)",
                       "指定Htmlファイルのリンク先を一覧表示します。"),
             &QAction::triggered, this, &TMainForm::mEditLinkClick);
-    connect(AddAction(mEdit, "mEditList", "一覧 (&L)", "指定フォルダの内容を一覧表示します。"),
+    connect(AddMenuAction(this, mEdit, "mEditList", "一覧 (&L)", "指定フォルダの内容を一覧表示します。"),
             &QAction::triggered, this, &TMainForm::mEditListClick);
     mEdit->addSeparator();
-    connect(AddAction(mEdit, "mEditALL", "すべて選択 (&A)", "すべてのオブジェクトを選択状態にします。"),
+    connect(AddMenuAction(this, mEdit, "mEditALL", "すべて選択 (&A)", "すべてのオブジェクトを選択状態にします。"),
             &QAction::triggered, this, &TMainForm::mEditALLClick);
     connect(mEdit, &QMenu::aboutToShow, this, &TMainForm::mEditClick);
 
     mView = bar->addMenu(Text("表示 (&V)"));
     mView->setObjectName(u"mView"_s);
-    QAction *toolBar = AddAction(mView, "mViewTool", "ツールバー (&T)",
+    QAction *toolBar = AddMenuAction(this, mView, "mViewTool", "ツールバー (&T)",
                                  "ツールバーの表示・非表示を切り替えます。");
     toolBar->setCheckable(true);
     connect(toolBar, &QAction::triggered, this, &TMainForm::mViewToolClick);
-    QAction *statusBar = AddAction(mView, "mViewStatus", "ステータスバー (&B)",
+    QAction *statusBar = AddMenuAction(this, mView, "mViewStatus", "ステータスバー (&B)",
                                    "ステータスバーの表示・非表示を切り替えます。");
     statusBar->setCheckable(true);
     connect(statusBar, &QAction::triggered, this, &TMainForm::mViewStatusClick);
@@ -270,62 +263,62 @@ void TMainForm::BuildMenus() {
     static const char *const styleHints[] = {"大きいアイコンで表示します。", "小さいアイコンで表示します。",
                                              "一覧表示します。", "詳細表示します。"};
     for (int style = 0; style < 4; ++style) {
-        QAction *entry = AddAction(mView, styleNames[style], styleCaptions[style], styleHints[style]);
+        QAction *entry = AddMenuAction(this, mView, styleNames[style], styleCaptions[style], styleHints[style]);
         entry->setCheckable(true);
         styleActions->addAction(entry);
         connect(entry, &QAction::triggered, this, [this, style] { mViewStyleClick(style, true); });
     }
     mView->addSeparator();
-    QAction *refresh = AddAction(mView, "mViewNew", "最新の情報に更新 (&R)", "データを最新の状態にします。");
+    QAction *refresh = AddMenuAction(this, mView, "mViewNew", "最新の情報に更新 (&R)", "データを最新の状態にします。");
     refresh->setShortcut(QKeySequence(Qt::Key_F5));
     connect(refresh, &QAction::triggered, this, &TMainForm::mViewNewClick);
-    connect(AddAction(mView, "mViewOption", "オプション (&O)", "トローラーの設定を変更します。"),
+    connect(AddMenuAction(this, mView, "mViewOption", "オプション (&O)", "トローラーの設定を変更します。"),
             &QAction::triggered, this, &TMainForm::mViewOptionClick);
     connect(mView, &QMenu::aboutToShow, this, &TMainForm::mViewClick);
 
     mTool = bar->addMenu(Text("ツール (&T)"));
     mTool->setObjectName(u"mTool"_s);
-    connect(AddAction(mTool, "mToolAdd", "ツールの登録 (&A)", "トローラーで利用するツールを登録します。"),
+    connect(AddMenuAction(this, mTool, "mToolAdd", "ツールの登録 (&A)", "トローラーで利用するツールを登録します。"),
             &QAction::triggered, this, &TMainForm::mToolAddClick);
     mTool->addSeparator();
 
     mHelp = bar->addMenu(Text("ヘルプ (&H)"));
     mHelp->setObjectName(u"mHelp"_s);
-    connect(AddAction(mHelp, "mHelpIndex", "もくじ (&I)", "ヘルプのもくじを表示します。"),
+    connect(AddMenuAction(this, mHelp, "mHelpIndex", "もくじ (&I)", "ヘルプのもくじを表示します。"),
             &QAction::triggered, this, &TMainForm::mHelpIndexClick);
     // F1 opens the page about this window.
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { ShowHelpTopic(67); });
     mHelp->addSeparator();
-    connect(AddAction(mHelp, "mHelpAbout", "バージョン情報 (&A)", "トローラーのバージョンを表示します。"),
+    connect(AddMenuAction(this, mHelp, "mHelpAbout", "バージョン情報 (&A)", "トローラーのバージョンを表示します。"),
             &QAction::triggered, this, &TMainForm::mHelpAboutClick);
 
     pmMenu = new QMenu(this);
     pmMenu->setObjectName(u"pmMenu"_s);
-    connect(AddAction(pmMenu, "pmOpen", "開く (&O)", "指定フォルダを別ウィンドウで開きます。"),
+    connect(AddMenuAction(this, pmMenu, "pmOpen", "開く (&O)", "指定フォルダを別ウィンドウで開きます。"),
             &QAction::triggered, this, &TMainForm::mFileBrowseClick);
     pmMenu->addSeparator();
     pmTool = pmMenu->addMenu(Text("ツール"));
     pmTool->setObjectName(u"pmTool"_s);
     pmTool->menuAction()->setObjectName(u"pmTool"_s);
     pmMenu->addSeparator();
-    connect(AddAction(pmMenu, "pmCopy", "コピー (&C)", "指定オブジェクトをクリップボードにコピーします。"),
+    connect(AddMenuAction(this, pmMenu, "pmCopy", "コピー (&C)", "指定オブジェクトをクリップボードにコピーします。"),
             &QAction::triggered, this, &TMainForm::mEditCopyClick);
-    connect(AddAction(pmMenu, "pmCut", "切り取り (&T)", "指定オブジェクトをクリップボードに切り取ります。"),
+    connect(AddMenuAction(this, pmMenu, "pmCut", "切り取り (&T)", "指定オブジェクトをクリップボードに切り取ります。"),
             &QAction::triggered, this, &TMainForm::mEditCutClick);
-    connect(AddAction(pmMenu, "pmPaste", "貼り付け (&P)", "クリップボードの内容を指定位置に貼り付けます。"),
+    connect(AddMenuAction(this, pmMenu, "pmPaste", "貼り付け (&P)", "クリップボードの内容を指定位置に貼り付けます。"),
             &QAction::triggered, this, &TMainForm::mEditPasteClick);
-    connect(AddAction(pmMenu, "pmList", "一覧 (&L)", "指定フォルダの内容を一覧表示します。"),
+    connect(AddMenuAction(this, pmMenu, "pmList", "一覧 (&L)", "指定フォルダの内容を一覧表示します。"),
             &QAction::triggered, this, &TMainForm::mEditListClick);
-    connect(AddAction(pmMenu, "pmLink", "リンクチェック (&B)", "指定Htmlファイルのリンク先をチェックします。"),
+    connect(AddMenuAction(this, pmMenu, "pmLink", "リンクチェック (&B)", "指定Htmlファイルのリンク先をチェックします。"),
             &QAction::triggered, this, &TMainForm::mEditLinkClick);
     pmMenu->addSeparator();
-    connect(AddAction(pmMenu, "pmDelete", "削除 (&D)", "指定オブジェクトを削除します。"),
+    connect(AddMenuAction(this, pmMenu, "pmDelete", "削除 (&D)", "指定オブジェクトを削除します。"),
             &QAction::triggered, this, &TMainForm::mFileDelClick);
-    connect(AddAction(pmMenu, "pmRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
+    connect(AddMenuAction(this, pmMenu, "pmRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
             &QAction::triggered, this, &TMainForm::mFileRenameClick);
     pmMenu->addSeparator();
-    connect(AddAction(pmMenu, "pmProperty", "プロパティ (&R)", "指定オブジェクトのプロパティを表示します。"),
+    connect(AddMenuAction(this, pmMenu, "pmProperty", "プロパティ (&R)", "指定オブジェクトのプロパティを表示します。"),
             &QAction::triggered, this, &TMainForm::mFilePropertyClick);
     connect(pmMenu, &QMenu::aboutToShow, this, &TMainForm::pmMenuPopup);
     // A popped-up menu is a window of its own, so the hint of a highlighted entry is handed
@@ -333,21 +326,14 @@ void TMainForm::BuildMenus() {
     for (QMenu *menu : {mFile, newMenu, mEdit, mView, mTool, mHelp, pmMenu, pmTool})
         connect(menu, &QMenu::hovered, this, [this](QAction *action) { DisplayHint(action->statusTip()); });
 
-    // Keys of the explorer's commands work wherever the focus is in the window.
-    auto shortcut = [this](const char *name, const QKeySequence &keys) {
-        if (QAction *action = findChild<QAction *>(QString::fromLatin1(name))) {
-            action->setShortcut(keys);
-            action->setShortcutContext(Qt::WindowShortcut);
-            addAction(action);
-        }
-    };
-    shortcut("mEditCut", QKeySequence::Cut);
-    shortcut("mEditCopy", QKeySequence::Copy);
-    shortcut("mEditPaste", QKeySequence::Paste);
-    shortcut("mEditALL", QKeySequence::SelectAll);
-    shortcut("mFileDel", QKeySequence::Delete);
-    shortcut("mFileRename", QKeySequence(Qt::Key_F2));
-    shortcut("mFileProperty", QKeySequence(Qt::ALT | Qt::Key_Return));
+    // The keys of the pane's commands work wherever the focus is in the window.
+    AddWindowShortcuts(this, {{"mEditCut", QKeySequence::Cut},
+                              {"mEditCopy", QKeySequence::Copy},
+                              {"mEditPaste", QKeySequence::Paste},
+                              {"mEditALL", QKeySequence::SelectAll},
+                              {"mFileDel", QKeySequence::Delete},
+                              {"mFileRename", QKeySequence(Qt::Key_F2)},
+                              {"mFileProperty", QKeySequence(Qt::ALT | Qt::Key_Return)}});
 }
 
 void TMainForm::BuildToolbar() {
