@@ -23,13 +23,13 @@
 #include "items/file.h"
 #include "ui/clipForm.h"
 #include "ui/common.h"
-#include "ui/windowParts.h"
 #include "ui/explor.h"
 #include "ui/help.h"
 #include "ui/icons.h"
 #include "ui/itemModel.h"
 #include "ui/seamQt.h"
 #include "ui/tools.h"
+#include "ui/windowParts.h"
 
 using namespace Qt::StringLiterals;
 
@@ -117,19 +117,21 @@ void TFormDetail::BuildMenus() {
     newMenu->setObjectName(u"mFileNew"_s);
     newMenu->menuAction()->setObjectName(u"mFileNew"_s);
     newMenu->menuAction()->setStatusTip(Text("新しいオブジェクトを作成します。"));
-    connect(AddMenuAction(this, newMenu, "mFileNewDir", "フォルダ", "この場所に新しいフォルダを作ります。"),
+    connect(AddMenuAction(this, newMenu, "mFileNewDir", "フォルダ",
+                          "この場所に新しいフォルダを作ります。"),
             &QAction::triggered, this, &TFormDetail::mFileNewDirClick);
     mFile->addSeparator();
+    connect(AddMenuAction(this, mFile, "mFileBrowse", "開く (&O)",
+                          "指定フォルダを新しいウィンドウで開きます。"),
+            &QAction::triggered, this, &TFormDetail::mFileBrowseClick);
     connect(
-        AddMenuAction(this, mFile, "mFileBrowse", "開く (&O)", "指定フォルダを新しいウィンドウで開きます。"),
-        &QAction::triggered, this, &TFormDetail::mFileBrowseClick);
-    connect(AddMenuAction(this, mFile, "mFileDelete", "削除 (&D)", "指定オブジェクトを削除します。"),
-            &QAction::triggered, this, &TFormDetail::mFileDeleteClick);
-    connect(
-        AddMenuAction(this, mFile, "mFileRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
-        &QAction::triggered, this, &TFormDetail::mFileRenameClick);
+        AddMenuAction(this, mFile, "mFileDelete", "削除 (&D)", "指定オブジェクトを削除します。"),
+        &QAction::triggered, this, &TFormDetail::mFileDeleteClick);
+    connect(AddMenuAction(this, mFile, "mFileRename", "名前の変更 (&M)",
+                          "指定オブジェクトの名前を変更します。"),
+            &QAction::triggered, this, &TFormDetail::mFileRenameClick);
     connect(AddMenuAction(this, mFile, "mFileProperty", "プロパティ (&R)",
-                      "指定オブジェクトのプロパティを表示します。"),
+                          "指定オブジェクトのプロパティを表示します。"),
             &QAction::triggered, this, &TFormDetail::mFilePropertyClick);
     mFile->addSeparator();
     connect(AddMenuAction(this, mFile, "mFileExit", "閉じる (&C)", "このウィンドウを閉じます。"),
@@ -138,37 +140,38 @@ void TFormDetail::BuildMenus() {
     mEdit = bar->addMenu(Text("編集 (&E)"));
     mEdit->setObjectName(u"mEdit"_s);
     connect(AddMenuAction(this, mEdit, "mEditCut", "切り取り (&T)",
-                      "指定オブジェクトをクリップボードに切り取ります。"),
+                          "指定オブジェクトをクリップボードに切り取ります。"),
             &QAction::triggered, this, &TFormDetail::mEditCutClick);
     connect(AddMenuAction(this, mEdit, "mEditCopy", "コピー (&C)",
-                      "指定オブジェクトをクリップボードにコピーします。"),
+                          "指定オブジェクトをクリップボードにコピーします。"),
             &QAction::triggered, this, &TFormDetail::mEditCopyClick);
     connect(AddMenuAction(this, mEdit, "mEditPaste", "貼り付け (&P)",
-                      "クリップボードの内容を指定オブジェクトに貼り付けます。"),
+                          "クリップボードの内容を指定オブジェクトに貼り付けます。"),
             &QAction::triggered, this, &TFormDetail::mEditPasteClick);
     connect(AddMenuAction(this, mEdit, "mEditClip", "クリップボードの内容 (&V)",
-                      "現在のクリップボードの内容を表示します。"),
+                          "現在のクリップボードの内容を表示します。"),
             &QAction::triggered, this, &TFormDetail::mEditClipClick);
     mEdit->addSeparator();
-    connect(AddMenuAction(this, mEdit, "mEditList", "一覧  (&B)", "指定フォルダの内容を一覧表示します。"),
+    connect(AddMenuAction(this, mEdit, "mEditList", "一覧  (&B)",
+                          "指定フォルダの内容を一覧表示します。"),
             &QAction::triggered, this, &TFormDetail::mEditListClick);
     connect(AddMenuAction(this, mEdit, "mEditLink", "リンクチェック (&L)",
-                      "指定Ｈｔｍｌファイルのリンク先を一覧表示します。"),
+                          "指定Ｈｔｍｌファイルのリンク先を一覧表示します。"),
             &QAction::triggered, this, &TFormDetail::mEditLinkClick);
     mEdit->addSeparator();
     connect(AddMenuAction(this, mEdit, "mEditAll", "すべてを選択 (&A)",
-                      "すべてのオブジェクトを選択状態にします。"),
+                          "すべてのオブジェクトを選択状態にします。"),
             &QAction::triggered, this, &TFormDetail::mEditAllClick);
     connect(mEdit, &QMenu::aboutToShow, this, &TFormDetail::mEditClick);
 
     mView = bar->addMenu(Text("表示 (&V)"));
     mView->setObjectName(u"mView"_s);
     QAction *toolBar = AddMenuAction(this, mView, "mViewTool", "ツールバー (&T)",
-                                 "ツールバーの表示・非表示を切り替えます。");
+                                     "ツールバーの表示・非表示を切り替えます。");
     toolBar->setCheckable(true);
     connect(toolBar, &QAction::triggered, this, &TFormDetail::mViewToolClick);
     QAction *statusBar = AddMenuAction(this, mView, "mViewStatus", "ステータスバー (&S)",
-                                   "ステータスバーの表示・非表示を切り替えます。");
+                                       "ステータスバーの表示・非表示を切り替えます。");
     statusBar->setCheckable(true);
     connect(statusBar, &QAction::triggered, this, &TFormDetail::mViewStatusClick);
     mView->addSeparator();
@@ -203,7 +206,8 @@ void TFormDetail::BuildMenus() {
 
     pmMenu = new QMenu(this);
     pmMenu->setObjectName(u"pmMenu"_s);
-    connect(AddMenuAction(this, pmMenu, "pmOpen", "開く (&O)", "指定フォルダを別ウィンドウで開きます。"),
+    connect(AddMenuAction(this, pmMenu, "pmOpen", "開く (&O)",
+                          "指定フォルダを別ウィンドウで開きます。"),
             &QAction::triggered, this, &TFormDetail::mFileBrowseClick);
     pmMenu->addSeparator();
     pmTool = pmMenu->addMenu(Text("ツール"));
@@ -211,28 +215,29 @@ void TFormDetail::BuildMenus() {
     pmTool->menuAction()->setObjectName(u"pmTool"_s);
     pmMenu->addSeparator();
     connect(AddMenuAction(this, pmMenu, "pmCopy", "コピー (&C)",
-                      "指定オブジェクトをクリップボードにコピーします。"),
+                          "指定オブジェクトをクリップボードにコピーします。"),
             &QAction::triggered, this, &TFormDetail::mEditCopyClick);
     connect(AddMenuAction(this, pmMenu, "pmCut", "切り取り (&T)",
-                      "指定オブジェクトをクリップボードに切り取ります。"),
+                          "指定オブジェクトをクリップボードに切り取ります。"),
             &QAction::triggered, this, &TFormDetail::mEditCutClick);
     connect(AddMenuAction(this, pmMenu, "pmPaste", "貼り付け (&P)",
-                      "クリップボードの内容を指定オブジェクトに貼り付けます。"),
+                          "クリップボードの内容を指定オブジェクトに貼り付けます。"),
             &QAction::triggered, this, &TFormDetail::mEditPasteClick);
-    connect(AddMenuAction(this, pmMenu, "pmList", "一覧 (&B)", "指定フォルダの内容を一覧表示します。"),
-            &QAction::triggered, this, &TFormDetail::mEditListClick);
+    connect(
+        AddMenuAction(this, pmMenu, "pmList", "一覧 (&B)", "指定フォルダの内容を一覧表示します。"),
+        &QAction::triggered, this, &TFormDetail::mEditListClick);
     connect(AddMenuAction(this, pmMenu, "pmLink", "リンクチェック (&L)",
-                      "指定Ｈｔｍｌファイルのリンク先をチェックします。"),
+                          "指定Ｈｔｍｌファイルのリンク先をチェックします。"),
             &QAction::triggered, this, &TFormDetail::mEditLinkClick);
     pmMenu->addSeparator();
     connect(AddMenuAction(this, pmMenu, "pmDelete", "削除 (&D)", "指定オブジェクトを削除します。"),
             &QAction::triggered, this, &TFormDetail::mFileDeleteClick);
-    connect(
-        AddMenuAction(this, pmMenu, "pmRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
-        &QAction::triggered, this, &TFormDetail::mFileRenameClick);
+    connect(AddMenuAction(this, pmMenu, "pmRename", "名前の変更 (&M)",
+                          "指定オブジェクトの名前を変更します。"),
+            &QAction::triggered, this, &TFormDetail::mFileRenameClick);
     pmMenu->addSeparator();
     connect(AddMenuAction(this, pmMenu, "pmProperty", "プロパティ (&R)",
-                      "指定オブジェクトのプロパティを表示します。"),
+                          "指定オブジェクトのプロパティを表示します。"),
             &QAction::triggered, this, &TFormDetail::mFilePropertyClick);
     connect(pmMenu, &QMenu::aboutToShow, this, &TFormDetail::pmMenuPopup);
 

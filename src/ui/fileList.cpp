@@ -33,13 +33,13 @@
 #include "platform/seam.h"
 #include "ui/clipForm.h"
 #include "ui/common.h"
-#include "ui/windowParts.h"
 #include "ui/explor.h"
 #include "ui/icons.h"
 #include "ui/itemModel.h"
 #include "ui/seamQt.h"
 #include "ui/status.h"
 #include "ui/tools.h"
+#include "ui/windowParts.h"
 
 using namespace Qt::StringLiterals;
 
@@ -420,19 +420,19 @@ void TFormList::BuildMenus() {
     QMenu *mEdit = bar->addMenu(Text("編集 (&E)"));
     mEdit->setObjectName(u"mEdit"_s);
     QAction *cut = AddMenuAction(this, mEdit, "mEditCut", "切り取り (&T)",
-                             "|指定されたデータをクリップボードに切り取ります。");
+                                 "|指定されたデータをクリップボードに切り取ります。");
     connect(cut, &QAction::triggered, this, &TFormList::mEditCutClick);
     QAction *copy = AddMenuAction(this, mEdit, "mEditCopy", "コピー (&C)",
-                              "|指定されたデータをクリップボードにコピーします。");
+                                  "|指定されたデータをクリップボードにコピーします。");
     connect(copy, &QAction::triggered, this, &TFormList::mEditCopyClick);
     QAction *paste = AddMenuAction(this, mEdit, "mEditPaste", "貼り付け (&P)", "");
     paste->setEnabled(false);
     connect(AddMenuAction(this, mEdit, "mEditClip", "クリップボードの内容 (&V)",
-                      "|現在のクリップボードの内容を表示します。"),
+                          "|現在のクリップボードの内容を表示します。"),
             &QAction::triggered, this, &TFormList::mEditClipClick);
     mEdit->addSeparator();
-    QAction *all =
-        AddMenuAction(this, mEdit, "mEditALL", "すべて選択 (&A)", "|すべてのデータを選択状態にします。");
+    QAction *all = AddMenuAction(this, mEdit, "mEditALL", "すべて選択 (&A)",
+                                 "|すべてのデータを選択状態にします。");
     connect(all, &QAction::triggered, this, &TFormList::mEditALLClick);
     connect(mEdit, &QMenu::aboutToShow, this, &TFormList::mEditClick);
     // The usual keys of these commands work anywhere in the window.
@@ -443,11 +443,11 @@ void TFormList::BuildMenus() {
     QMenu *mView = bar->addMenu(Text("表示 (&V)"));
     mView->setObjectName(u"mView"_s);
     QAction *toolBar = AddMenuAction(this, mView, "mViewTool", "ツールバー (&T)",
-                                 "|ツールバーの表示・非表示を切り替えます。");
+                                     "|ツールバーの表示・非表示を切り替えます。");
     toolBar->setCheckable(true);
     connect(toolBar, &QAction::triggered, this, &TFormList::mViewToolClick);
     QAction *statusBar = AddMenuAction(this, mView, "mViewStatus", "ステータスバー (&S)",
-                                   "|ステータスバーの表示・非表示を切り替えます。");
+                                       "|ステータスバーの表示・非表示を切り替えます。");
     statusBar->setCheckable(true);
     connect(statusBar, &QAction::triggered, this, &TFormList::mViewStatusClick);
     mView->addSeparator();
@@ -460,7 +460,8 @@ void TFormList::BuildMenus() {
                                             "|1日以内にアクセスしたデータのみを表示します。",
                                             "|前回起動後にアクセスしたデータを表示します。"};
     for (int32_t mode = ListAll; mode < ListModeCount; ++mode) {
-        QAction *entry = AddMenuAction(this, mView, modeNames[mode], modeCaptions[mode], modeHints[mode]);
+        QAction *entry =
+            AddMenuAction(this, mView, modeNames[mode], modeCaptions[mode], modeHints[mode]);
         entry->setCheckable(true);
         entry->setData(mode);
         modeActions->addAction(entry);
@@ -475,10 +476,10 @@ void TFormList::BuildMenus() {
     pmMenu = new QMenu(this);
     pmMenu->setObjectName(u"pmMenu"_s);
     connect(AddMenuAction(this, pmMenu, "pmCut", "切り取り (&T)",
-                      "|指定されたデータをクリップボードに切り取ります。"),
+                          "|指定されたデータをクリップボードに切り取ります。"),
             &QAction::triggered, this, &TFormList::mEditCutClick);
     connect(AddMenuAction(this, pmMenu, "pmCopy", "コピー (&C)",
-                      "|指定されたデータをクリップボードにコピーします。"),
+                          "|指定されたデータをクリップボードにコピーします。"),
             &QAction::triggered, this, &TFormList::mEditCopyClick);
     pmMenu->addSeparator();
     pmTool = pmMenu->addMenu(Text("ツール"));

@@ -303,9 +303,9 @@ void TItemTreeModel::Populate(TNode *node) {
         if (child->IsDir())
             node->Children.push_back(MakeNode(*child, node));
     QCollator collator;
-    std::stable_sort(node->Children.begin(), node->Children.end(), [&](const auto &a, const auto &b) {
-        return collator.compare(a->Text, b->Text) < 0;
-    });
+    std::stable_sort(
+        node->Children.begin(), node->Children.end(),
+        [&](const auto &a, const auto &b) { return collator.compare(a->Text, b->Text) < 0; });
     for (size_t i = 0; i < node->Children.size(); ++i)
         node->Children[i]->Row = static_cast<int>(i);
 }
@@ -509,8 +509,8 @@ bool TItemTreeModel::canDropMimeData(const QMimeData *data, Qt::DropAction, int,
     return ItemAt(parent) && data && data->hasFormat(QString::fromLatin1(ItemDragMimeType));
 }
 
-bool TItemTreeModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row,
-                                  int column, const QModelIndex &parent) {
+bool TItemTreeModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                                  const QModelIndex &parent) {
     if (!canDropMimeData(data, action, row, column, parent))
         return false;
     bool pasted = DropItems(data, *ItemAt(parent), false);
@@ -684,7 +684,8 @@ QVariant TItemListModel::data(const QModelIndex &index, int role) const {
         case ColumnSize:
             if (!row.IsFile)
                 return u"     "_s;
-            return QString::number((static_cast<const TFile *>(item)->Size + int64_t{1023}) / 1024) +
+            return QString::number((static_cast<const TFile *>(item)->Size + int64_t{1023}) /
+                                   1024) +
                    u"KB"_s;
         case ColumnAccessed:
         case ColumnModified: {
@@ -788,8 +789,8 @@ bool TItemListModel::canDropMimeData(const QMimeData *data, Qt::DropAction, int 
            data->hasFormat(QString::fromLatin1(ItemDragMimeType));
 }
 
-bool TItemListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row,
-                                  int column, const QModelIndex &parent) {
+bool TItemListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                                  const QModelIndex &parent) {
     if (!canDropMimeData(data, action, row, column, parent))
         return false;
     bool pasted = DropItems(data, *DropTarget(row, parent), true);

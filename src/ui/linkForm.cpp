@@ -25,12 +25,12 @@
 #include "platform/fs.h"
 #include "platform/seam.h"
 #include "ui/common.h"
-#include "ui/windowParts.h"
 #include "ui/explor.h"
 #include "ui/icons.h"
 #include "ui/itemModel.h"
 #include "ui/status.h"
 #include "ui/tools.h"
+#include "ui/windowParts.h"
 
 using namespace Qt::StringLiterals;
 
@@ -268,11 +268,11 @@ void TFormLink::BuildMenus() {
     QMenu *mView = bar->addMenu(Text("表示 (&V)"));
     mView->setObjectName(u"mView"_s);
     QAction *toolBar = AddMenuAction(this, mView, "mViewTool", "ツールバー (&T)",
-                                 "ツールバーの表示・非表示を切り替えます。");
+                                     "ツールバーの表示・非表示を切り替えます。");
     toolBar->setCheckable(true);
     connect(toolBar, &QAction::triggered, this, &TFormLink::mViewToolClick);
     QAction *statusBar = AddMenuAction(this, mView, "mViewStatus", "ステータスバー (&S)",
-                                   "ステータスバーの表示・非表示を切り替えます。");
+                                       "ステータスバーの表示・非表示を切り替えます。");
     statusBar->setCheckable(true);
     connect(statusBar, &QAction::triggered, this, &TFormLink::mViewStatusClick);
     mView->addSeparator();

@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -22,10 +23,9 @@
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QStatusTipEvent>
-#include <QTimer>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <unistd.h>
 
@@ -43,17 +43,17 @@
 #include "stores/cache.h"
 #include "ui/clipForm.h"
 #include "ui/common.h"
-#include "ui/windowParts.h"
+#include "ui/detail.h"
 #include "ui/explor.h"
+#include "ui/fileList.h"
 #include "ui/help.h"
 #include "ui/icons.h"
 #include "ui/itemModel.h"
-#include "ui/detail.h"
-#include "ui/fileList.h"
 #include "ui/linkForm.h"
 #include "ui/opt.h"
 #include "ui/selFolder.h"
 #include "ui/tools.h"
+#include "ui/windowParts.h"
 
 using namespace Qt::StringLiterals;
 
@@ -144,10 +144,11 @@ TMainForm::TMainForm(const QStringList &arguments, const std::string &programFil
     ApplyPlacement(read.PlacementRead);
 
     // The program becomes active: a minimised main window comes back.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive && isMinimized())
-            showNormal();
-    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive && isMinimized())
+                    showNormal();
+            });
 }
 
 TMainForm::~TMainForm() {
@@ -191,66 +192,74 @@ void TMainForm::BuildMenus() {
     newMenu->setObjectName(u"mFileNew"_s);
     newMenu->menuAction()->setObjectName(u"mFileNew"_s);
     newMenu->menuAction()->setStatusTip(Text("新しいオブジェクトを作ります。"));
-    connect(AddMenuAction(this, newMenu, "mFileNewCabinet", "キャビネット (&C)", "新しいキャビネットを作ります。"),
+    connect(AddMenuAction(this, newMenu, "mFileNewCabinet", "キャビネット (&C)",
+                          "新しいキャビネットを作ります。"),
             &QAction::triggered, this, &TMainForm::mFileNewCabinetClick);
-    connect(AddMenuAction(this, newMenu, "mFileNewFolder", "フォルダ (&F)", "この場所に新しいフォルダを作ります。"),
+    connect(AddMenuAction(this, newMenu, "mFileNewFolder", "フォルダ (&F)",
+                          "この場所に新しいフォルダを作ります。"),
             &QAction::triggered, this, &TMainForm::mFileNewFolderClick);
     connect(AddMenuAction(this, mFile, "mFileAuto", "キャッシュの自動検出",
-                      "キャッシュを検索し、新しいキャビネットに登録します。"),
+                          "キャッシュを検索し、新しいキャビネットに登録します。"),
             &QAction::triggered, this, &TMainForm::mFileAutoClick);
     mFile->addSeparator();
     connect(AddMenuAction(this, mFile, "mFileOpen", "キャッシュを開く (&O)",
-                      "一時キャビネットとして指定されたキャッシュを開きます。"),
+                          "一時キャビネットとして指定されたキャッシュを開きます。"),
             &QAction::triggered, this, &TMainForm::mFileOpenClick);
-    connect(AddMenuAction(this, mFile, "mFileClose", "キャッシュを閉じる (&C)", "指定された一時キャビネット閉じます。"),
+    connect(AddMenuAction(this, mFile, "mFileClose", "キャッシュを閉じる (&C)",
+                          "指定された一時キャビネット閉じます。"),
             &QAction::triggered, this, &TMainForm::mFileCloseClick);
     mFile->addSeparator();
-    connect(AddMenuAction(this, mFile, "mFileBrowse", "開く (&B)", "指定フォルダを別のウィンドウで開きます。"),
+    connect(AddMenuAction(this, mFile, "mFileBrowse", "開く (&B)",
+                          "指定フォルダを別のウィンドウで開きます。"),
             &QAction::triggered, this, &TMainForm::mFileBrowseClick);
     connect(AddMenuAction(this, mFile, "mFileDel", "削除 (&D)", "指定オブジェクトを削除します。"),
             &QAction::triggered, this, &TMainForm::mFileDelClick);
-    connect(AddMenuAction(this, mFile, "mFileRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
+    connect(AddMenuAction(this, mFile, "mFileRename", "名前の変更 (&M)",
+                          "指定オブジェクトの名前を変更します。"),
             &QAction::triggered, this, &TMainForm::mFileRenameClick);
-    connect(AddMenuAction(this, mFile, "mFileProperty", "プロパティ (&R)", "指定オブジェクトのプロパティを表示します。"),
+    connect(AddMenuAction(this, mFile, "mFileProperty", "プロパティ (&R)",
+                          "指定オブジェクトのプロパティを表示します。"),
             &QAction::triggered, this, &TMainForm::mFilePropertyClick);
     mFile->addSeparator();
-    connect(AddMenuAction(this, mFile, "mFileExit", "終了 (&X)", "トローラーを終了します。"), &QAction::triggered,
-            this, &TMainForm::mFileExitClick);
+    connect(AddMenuAction(this, mFile, "mFileExit", "終了 (&X)", "トローラーを終了します。"),
+            &QAction::triggered, this, &TMainForm::mFileExitClick);
     connect(mFile, &QMenu::aboutToShow, this, &TMainForm::mFileClick);
 
     mEdit = bar->addMenu(Text("編集 (&E)"));
     mEdit->setObjectName(u"mEdit"_s);
     connect(AddMenuAction(this, mEdit, "mEditCut", "切り取り (&T)",
-                      "指定されたオブジェクトをクリップボードに切り取ります。"),
+                          "指定されたオブジェクトをクリップボードに切り取ります。"),
             &QAction::triggered, this, &TMainForm::mEditCutClick);
     connect(AddMenuAction(this, mEdit, "mEditCopy", "コピー (&C)",
-                      "指定されたオブジェクトをクリップボードにコピーします。"),
+                          "指定されたオブジェクトをクリップボードにコピーします。"),
             &QAction::triggered, this, &TMainForm::mEditCopyClick);
     connect(AddMenuAction(this, mEdit, "mEditPaste", "貼り付け (&P)",
-                      "クリップボードの内容を指定された項目に貼り付けます。"),
+                          "クリップボードの内容を指定された項目に貼り付けます。"),
             &QAction::triggered, this, &TMainForm::mEditPasteClick);
     connect(AddMenuAction(this, mEdit, "mEditClip", "クリップボードの内容 (&V)",
-                      "現在のクリップボードの内容を表示します。"),
+                          "現在のクリップボードの内容を表示します。"),
             &QAction::triggered, this, &TMainForm::mEditClipClick);
     mEdit->addSeparator();
     connect(AddMenuAction(this, mEdit, "mEditLink", "リンクチェック (&B)",
-                      "指定Htmlファイルのリンク先を一覧表示します。"),
+                          "指定Htmlファイルのリンク先を一覧表示します。"),
             &QAction::triggered, this, &TMainForm::mEditLinkClick);
-    connect(AddMenuAction(this, mEdit, "mEditList", "一覧 (&L)", "指定フォルダの内容を一覧表示します。"),
+    connect(AddMenuAction(this, mEdit, "mEditList", "一覧 (&L)",
+                          "指定フォルダの内容を一覧表示します。"),
             &QAction::triggered, this, &TMainForm::mEditListClick);
     mEdit->addSeparator();
-    connect(AddMenuAction(this, mEdit, "mEditALL", "すべて選択 (&A)", "すべてのオブジェクトを選択状態にします。"),
+    connect(AddMenuAction(this, mEdit, "mEditALL", "すべて選択 (&A)",
+                          "すべてのオブジェクトを選択状態にします。"),
             &QAction::triggered, this, &TMainForm::mEditALLClick);
     connect(mEdit, &QMenu::aboutToShow, this, &TMainForm::mEditClick);
 
     mView = bar->addMenu(Text("表示 (&V)"));
     mView->setObjectName(u"mView"_s);
     QAction *toolBar = AddMenuAction(this, mView, "mViewTool", "ツールバー (&T)",
-                                 "ツールバーの表示・非表示を切り替えます。");
+                                     "ツールバーの表示・非表示を切り替えます。");
     toolBar->setCheckable(true);
     connect(toolBar, &QAction::triggered, this, &TMainForm::mViewToolClick);
     QAction *statusBar = AddMenuAction(this, mView, "mViewStatus", "ステータスバー (&B)",
-                                   "ステータスバーの表示・非表示を切り替えます。");
+                                       "ステータスバーの表示・非表示を切り替えます。");
     statusBar->setCheckable(true);
     connect(statusBar, &QAction::triggered, this, &TMainForm::mViewStatusClick);
     mView->addSeparator();
@@ -258,27 +267,32 @@ void TMainForm::BuildMenus() {
     styleActions->setExclusive(true);
     static const char *const styleNames[] = {"mViewLargeIcon", "mViewSmallIcon", "mViewList",
                                              "mViewReport"};
-    static const char *const styleCaptions[] = {"大きいアイコン &G)", "小さいアイコン (&M)", "一覧 (&L)",
-                                                "詳細 (&D)"};
-    static const char *const styleHints[] = {"大きいアイコンで表示します。", "小さいアイコンで表示します。",
-                                             "一覧表示します。", "詳細表示します。"};
+    static const char *const styleCaptions[] = {"大きいアイコン &G)", "小さいアイコン (&M)",
+                                                "一覧 (&L)", "詳細 (&D)"};
+    static const char *const styleHints[] = {"大きいアイコンで表示します。",
+                                             "小さいアイコンで表示します。", "一覧表示します。",
+                                             "詳細表示します。"};
     for (int style = 0; style < 4; ++style) {
-        QAction *entry = AddMenuAction(this, mView, styleNames[style], styleCaptions[style], styleHints[style]);
+        QAction *entry =
+            AddMenuAction(this, mView, styleNames[style], styleCaptions[style], styleHints[style]);
         entry->setCheckable(true);
         styleActions->addAction(entry);
         connect(entry, &QAction::triggered, this, [this, style] { mViewStyleClick(style, true); });
     }
     mView->addSeparator();
-    QAction *refresh = AddMenuAction(this, mView, "mViewNew", "最新の情報に更新 (&R)", "データを最新の状態にします。");
+    QAction *refresh = AddMenuAction(this, mView, "mViewNew", "最新の情報に更新 (&R)",
+                                     "データを最新の状態にします。");
     refresh->setShortcut(QKeySequence(Qt::Key_F5));
     connect(refresh, &QAction::triggered, this, &TMainForm::mViewNewClick);
-    connect(AddMenuAction(this, mView, "mViewOption", "オプション (&O)", "トローラーの設定を変更します。"),
+    connect(AddMenuAction(this, mView, "mViewOption", "オプション (&O)",
+                          "トローラーの設定を変更します。"),
             &QAction::triggered, this, &TMainForm::mViewOptionClick);
     connect(mView, &QMenu::aboutToShow, this, &TMainForm::mViewClick);
 
     mTool = bar->addMenu(Text("ツール (&T)"));
     mTool->setObjectName(u"mTool"_s);
-    connect(AddMenuAction(this, mTool, "mToolAdd", "ツールの登録 (&A)", "トローラーで利用するツールを登録します。"),
+    connect(AddMenuAction(this, mTool, "mToolAdd", "ツールの登録 (&A)",
+                          "トローラーで利用するツールを登録します。"),
             &QAction::triggered, this, &TMainForm::mToolAddClick);
     mTool->addSeparator();
 
@@ -290,41 +304,51 @@ void TMainForm::BuildMenus() {
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { ShowHelpTopic(67); });
     mHelp->addSeparator();
-    connect(AddMenuAction(this, mHelp, "mHelpAbout", "バージョン情報 (&A)", "トローラーのバージョンを表示します。"),
+    connect(AddMenuAction(this, mHelp, "mHelpAbout", "バージョン情報 (&A)",
+                          "トローラーのバージョンを表示します。"),
             &QAction::triggered, this, &TMainForm::mHelpAboutClick);
 
     pmMenu = new QMenu(this);
     pmMenu->setObjectName(u"pmMenu"_s);
-    connect(AddMenuAction(this, pmMenu, "pmOpen", "開く (&O)", "指定フォルダを別ウィンドウで開きます。"),
+    connect(AddMenuAction(this, pmMenu, "pmOpen", "開く (&O)",
+                          "指定フォルダを別ウィンドウで開きます。"),
             &QAction::triggered, this, &TMainForm::mFileBrowseClick);
     pmMenu->addSeparator();
     pmTool = pmMenu->addMenu(Text("ツール"));
     pmTool->setObjectName(u"pmTool"_s);
     pmTool->menuAction()->setObjectName(u"pmTool"_s);
     pmMenu->addSeparator();
-    connect(AddMenuAction(this, pmMenu, "pmCopy", "コピー (&C)", "指定オブジェクトをクリップボードにコピーします。"),
+    connect(AddMenuAction(this, pmMenu, "pmCopy", "コピー (&C)",
+                          "指定オブジェクトをクリップボードにコピーします。"),
             &QAction::triggered, this, &TMainForm::mEditCopyClick);
-    connect(AddMenuAction(this, pmMenu, "pmCut", "切り取り (&T)", "指定オブジェクトをクリップボードに切り取ります。"),
+    connect(AddMenuAction(this, pmMenu, "pmCut", "切り取り (&T)",
+                          "指定オブジェクトをクリップボードに切り取ります。"),
             &QAction::triggered, this, &TMainForm::mEditCutClick);
-    connect(AddMenuAction(this, pmMenu, "pmPaste", "貼り付け (&P)", "クリップボードの内容を指定位置に貼り付けます。"),
+    connect(AddMenuAction(this, pmMenu, "pmPaste", "貼り付け (&P)",
+                          "クリップボードの内容を指定位置に貼り付けます。"),
             &QAction::triggered, this, &TMainForm::mEditPasteClick);
-    connect(AddMenuAction(this, pmMenu, "pmList", "一覧 (&L)", "指定フォルダの内容を一覧表示します。"),
-            &QAction::triggered, this, &TMainForm::mEditListClick);
-    connect(AddMenuAction(this, pmMenu, "pmLink", "リンクチェック (&B)", "指定Htmlファイルのリンク先をチェックします。"),
+    connect(
+        AddMenuAction(this, pmMenu, "pmList", "一覧 (&L)", "指定フォルダの内容を一覧表示します。"),
+        &QAction::triggered, this, &TMainForm::mEditListClick);
+    connect(AddMenuAction(this, pmMenu, "pmLink", "リンクチェック (&B)",
+                          "指定Htmlファイルのリンク先をチェックします。"),
             &QAction::triggered, this, &TMainForm::mEditLinkClick);
     pmMenu->addSeparator();
     connect(AddMenuAction(this, pmMenu, "pmDelete", "削除 (&D)", "指定オブジェクトを削除します。"),
             &QAction::triggered, this, &TMainForm::mFileDelClick);
-    connect(AddMenuAction(this, pmMenu, "pmRename", "名前の変更 (&M)", "指定オブジェクトの名前を変更します。"),
+    connect(AddMenuAction(this, pmMenu, "pmRename", "名前の変更 (&M)",
+                          "指定オブジェクトの名前を変更します。"),
             &QAction::triggered, this, &TMainForm::mFileRenameClick);
     pmMenu->addSeparator();
-    connect(AddMenuAction(this, pmMenu, "pmProperty", "プロパティ (&R)", "指定オブジェクトのプロパティを表示します。"),
+    connect(AddMenuAction(this, pmMenu, "pmProperty", "プロパティ (&R)",
+                          "指定オブジェクトのプロパティを表示します。"),
             &QAction::triggered, this, &TMainForm::mFilePropertyClick);
     connect(pmMenu, &QMenu::aboutToShow, this, &TMainForm::pmMenuPopup);
     // A popped-up menu is a window of its own, so the hint of a highlighted entry is handed
     // to the status panel here rather than through the parent chain.
     for (QMenu *menu : {mFile, newMenu, mEdit, mView, mTool, mHelp, pmMenu, pmTool})
-        connect(menu, &QMenu::hovered, this, [this](QAction *action) { DisplayHint(action->statusTip()); });
+        connect(menu, &QMenu::hovered, this,
+                [this](QAction *action) { DisplayHint(action->statusTip()); });
 
     // The keys of the pane's commands work wherever the focus is in the window.
     AddWindowShortcuts(this, {{"mEditCut", QKeySequence::Cut},
@@ -357,9 +381,11 @@ void TMainForm::BuildToolbar() {
         const char *Tip;
     };
     static const TButton buttons[] = {
-        {"SBtn1", 2, "キャッシュを開く"}, {"SBtn2", 32, "別「ウィンドウで開く"}, {"SBtn3", 62, "切り取り"},
-        {"SBtn4", 88, "コピー"},          {"SBtn5", 113, "貼り付け"},           {"SBtn6", 144, "大きいアイコン"},
-        {"SBtn7", 170, "小さいアイコン"}, {"SBtn8", 196, "一覧表示"},           {"SBtn9", 222, "詳細示"},
+        {"SBtn1", 2, "キャッシュを開く"}, {"SBtn2", 32, "別「ウィンドウで開く"},
+        {"SBtn3", 62, "切り取り"},        {"SBtn4", 88, "コピー"},
+        {"SBtn5", 113, "貼り付け"},       {"SBtn6", 144, "大きいアイコン"},
+        {"SBtn7", 170, "小さいアイコン"}, {"SBtn8", 196, "一覧表示"},
+        {"SBtn9", 222, "詳細示"},
     };
     styleButtons = new QButtonGroup(this);
     styleButtons->setExclusive(true);
@@ -378,13 +404,16 @@ void TMainForm::BuildToolbar() {
             styleButtons->addButton(button, i - 5);
         }
     }
-    auto find = [this](const char *name) { return findChild<QToolButton *>(QString::fromLatin1(name)); };
+    auto find = [this](const char *name) {
+        return findChild<QToolButton *>(QString::fromLatin1(name));
+    };
     connect(find("SBtn1"), &QToolButton::clicked, this, &TMainForm::mFileOpenClick);
     connect(find("SBtn2"), &QToolButton::clicked, this, &TMainForm::mFileBrowseClick);
     connect(find("SBtn3"), &QToolButton::clicked, this, &TMainForm::mEditCutClick);
     connect(find("SBtn4"), &QToolButton::clicked, this, &TMainForm::mEditCopyClick);
     connect(find("SBtn5"), &QToolButton::clicked, this, &TMainForm::mEditPasteClick);
-    connect(styleButtons, &QButtonGroup::idClicked, this, [this](int style) { mViewStyleClick(style, false); });
+    connect(styleButtons, &QButtonGroup::idClicked, this,
+            [this](int style) { mViewStyleClick(style, false); });
 }
 
 void TMainForm::BuildToolButtons() {
