@@ -17,6 +17,7 @@ enum : uint8_t {
     KindMsie3 = 6,
     KindTapline = 7,
     KindMsie4 = 8,
+    KindMsie5 = 9, // MS-IE 5 to 9: index.dat "Client UrlCache MMF Ver 5.2"
 };
 
 // Kinds whose folders and files live on disk under their local names.

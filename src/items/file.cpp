@@ -192,6 +192,7 @@ TFileData TFile::Data() const {
     data.CacheFile = CacheFile;
     data.URL = URL;
     data.ContentType = ContentType;
+    data.Headers = Headers;
     data.RootPage = RootPage;
     return data;
 }
@@ -203,6 +204,7 @@ void TFile::TakeData(const TFileData &data) {
     Accessed = data.Accessed;
     URL = data.URL;
     ContentType = data.ContentType;
+    Headers = data.Headers;
     RootPage = data.RootPage;
 }
 

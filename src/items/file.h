@@ -15,6 +15,7 @@ struct TFileData {
     std::string URL;       // the full address as the store gave it
     std::string ContentType;
     uint8_t RootPage = 0; // the address ended with "/" and the item is "RootPage.html"
+    std::string Headers;  // the HTTP response headers the cache kept, as stored; may be empty
 };
 
 inline constexpr const char *RootPageName = "RootPage.html";
@@ -45,6 +46,7 @@ public:
     std::string URL;
     std::string CacheFile;
     std::string ContentType;
+    std::string Headers;
     int32_t Size = 0;
     uint8_t RootPage = 0;
 

@@ -9,7 +9,7 @@
 #include "platform/byteReader.h"
 #include "platform/fs.h"
 #include "platform/seam.h"
-#include "stores/cache.h"
+#include "stores/reading.h"
 
 namespace {
 constexpr uint32_t Magic = 0x061561;

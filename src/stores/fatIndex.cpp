@@ -9,7 +9,7 @@
 #include "items/unixTime.h"
 #include "platform/fs.h"
 #include "platform/seam.h"
-#include "stores/cache.h"
+#include "stores/reading.h"
 
 bool ParseIndexNumber(std::string_view text, int32_t &value) {
     size_t i = 0;

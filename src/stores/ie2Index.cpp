@@ -6,7 +6,7 @@
 #include "platform/datetime.h"
 #include "platform/fs.h"
 #include "platform/seam.h"
-#include "stores/cache.h"
+#include "stores/reading.h"
 #include "stores/fatIndex.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "platform/byteReader.h"
 #include "platform/fs.h"
 #include "platform/seam.h"
-#include "stores/cache.h"
+#include "stores/reading.h"
 
 namespace {
 // File header.

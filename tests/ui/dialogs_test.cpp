@@ -298,7 +298,7 @@ private slots:
         QFETCH(QString, lines);
         QFETCH(bool, picture);
         TCabinet *cabinet = Cabinet(static_cast<uint8_t>(kind));
-        TFileData data{2048, 36000.5, 0, 0, "M1/b.htm", "", "text/html", 0};
+        TFileData data{2048, 36000.5, 0, 0, "M1/b.htm", "", "text/html", 0, ""};
         TFile *page = AddURL(*cabinet, "http://h/a/b.html", data);
         if (kind == KindPlainLog) {
             folder->Write("cab/http=h/a/b.html", std::string(2048, 'x'));
