@@ -11,7 +11,15 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-qpa-plugins adwaita-icon-theme
     xvfb xauth xdotool x11-utils
     libdb1-compat
+    libmsiecf-utils
+    zlib1g-dev
 )
+# Node.js and npm run the WARC validator; a machine may already have them from elsewhere.
+for tool in node npm; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        packages+=("$([ "$tool" = node ] && echo nodejs || echo npm)")
+    fi
+done
 
 missing=()
 for p in "${packages[@]}"; do
