@@ -121,55 +121,30 @@ void ShowCannotOpen(const std::string &path) {
 // ---- the target file ----
 
 TTargetFile::~TTargetFile() {
-    if (fd >= 0)
-        ::close(fd);
-    if (!temporary.empty()) {
-        ::unlink(temporary.c_str());
+    if (file.IsOpen())
         ++copyFailures;
-    }
 }
 
 bool TTargetFile::Create(const TFile &target) {
     path = target.GetLocalPath();
     if (path.empty() || path.back() == '/' || !InsideCabinet(target, path))
         return false;
-    size_t slash = path.rfind('/');
-    std::string folder = path.substr(0, slash + 1);
-    std::string name = path.substr(slash + 1);
-    // A name of our own in the target's folder, so the rename never crosses file systems.
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder + "." + name.substr(0, 64) + ".trawler-" + std::to_string(::getpid()) +
-                    "-" + std::to_string(++counter);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        temporary.clear();
-        return false;
-    }
-    return true;
+    // A paste writes many files into one folder: stale temporaries are looked for only where
+    // the copy itself needs a named one.
+    return file.Open(path, false);
 }
 
 bool TTargetFile::Flush() {
-    size_t done = 0;
-    while (!failed && done < buffer.size()) {
-        ssize_t n = ::write(fd, buffer.data() + done, buffer.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            failed = true;
-        else
-            done += static_cast<size_t>(n);
-    }
-    flushed += done;
+    if (!failed && !file.Write(buffer.data(), buffer.size()))
+        failed = true;
+    if (!failed)
+        flushed += buffer.size();
     buffer.clear();
     return !failed;
 }
 
 bool TTargetFile::Write(std::string_view bytes) {
-    if (fd < 0 || failed)
+    if (!file.IsOpen() || failed)
         return false;
     buffer.append(bytes);
     size += bytes.size();
@@ -177,14 +152,13 @@ bool TTargetFile::Write(std::string_view bytes) {
 }
 
 bool TTargetFile::Truncate(uint64_t length) {
-    if (fd < 0 || failed || length > size)
+    if (!file.IsOpen() || failed || length > size)
         return false;
     if (length >= flushed) {
         buffer.resize(static_cast<size_t>(length - flushed));
     } else {
         buffer.clear();
-        if (::ftruncate(fd, static_cast<off_t>(length)) != 0 ||
-            ::lseek(fd, static_cast<off_t>(length), SEEK_SET) < 0)
+        if (!file.Truncate(length))
             failed = true;
         flushed = length;
     }
@@ -193,14 +167,12 @@ bool TTargetFile::Truncate(uint64_t length) {
 }
 
 bool TTargetFile::Commit() {
-    if (fd < 0 || !Flush())
+    if (!file.IsOpen() || !Flush())
         return false;
-    int closing = fd;
-    fd = -1;
-    if (::close(closing) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0)
-        return false;
-    temporary.clear();
-    return true;
+    if (file.Commit(false))
+        return true;
+    ++copyFailures; // as the dropped temporary would have counted
+    return false;
 }
 
 bool SameFileOnDisk(const std::string &a, const std::string &b) {
@@ -367,21 +339,6 @@ void DeleteFiles(const std::string &pathList, bool allowUndo) {
         std::error_code ec;
         std::filesystem::remove_all(path, ec);
     }
-}
-
-bool CreateFolderOnDisk(const TTree &item) {
-    std::string path = fs::WithoutTrailingSlash(item.GetLocalPath());
-    if (!InsideCabinet(item, path))
-        return false;
-    return fs::CreateFolder(path);
-}
-
-bool MoveOnDisk(const TTree &item, const std::string &oldPath) {
-    std::string from = fs::WithoutTrailingSlash(oldPath);
-    std::string to = fs::WithoutTrailingSlash(item.GetLocalPath());
-    if (from.empty() || to.empty() || from == to || !InsideCabinet(item, to))
-        return false;
-    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
 }
 
 void InstallCopyEngine() {

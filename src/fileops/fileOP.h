@@ -1,13 +1,14 @@
 #pragma once
 // The copy and move engine: the paste run of one clipboard batch, the copies of single files
 // (unchanged, or converted for HTML), the progress window's state, deleting through the
-// desktop, and folder creation and moves on disk for the items of the program's own logs.
+// desktop.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "items/clip.h"
 #include "items/file.h"
+#include "platform/fs.h"
 
 // Set by the progress window's "Cancel", by the overwrite question's cancel, and when a batch
 // ends by an exception. Cleared at the start of every paste.
@@ -43,10 +44,11 @@ void StepBar(int64_t steps, int64_t bytes);
 // a move keeps the sources of an entry for which it was shown.
 void ShowCannotOpen(const std::string &path);
 
-// The file a copy writes. The data goes to a temporary file in the target's folder that
-// Commit renames over the target, so a failed or cancelled copy never destroys the file that
-// was there. Dropping it uncommitted removes the temporary file (and counts as a failed copy,
-// so a move keeps its source).
+// The file a copy writes. The data goes to a temporary file in the target's folder (an
+// fs::TAtomicFile: unnamed where the file system allows it) that Commit puts in place of the
+// target, so a failed or cancelled copy never destroys the file that was there, and a crash
+// leaves no temporary behind. Dropping it uncommitted discards the temporary file (and counts
+// as a failed copy, so a move keeps its source).
 class TTargetFile {
 public:
     TTargetFile() = default;
@@ -72,11 +74,10 @@ public:
 private:
     bool Flush();
     std::string path;
-    std::string temporary;
+    fs::TAtomicFile file;
     std::string buffer;
     uint64_t size = 0;
     uint64_t flushed = 0;
-    int fd = -1;
     bool failed = false;
 };
 
@@ -106,14 +107,6 @@ void RunBatch(TClip &batch, TTree &target);
 // undo: through the desktop (one confirmation, then its trash). Without: silently and for
 // good, folders with their contents.
 void DeleteFiles(const std::string &pathList, bool allowUndo);
-
-// Creates the folder at the item's local path. A folder that exists already, a path outside
-// the item's cabinet folder, or any other failure is ignored (false).
-bool CreateFolderOnDisk(const TTree &item);
-// Moves oldPath to the item's local path (one trailing "/" dropped from each). Never
-// replaces an existing file or folder and never leaves the item's cabinet folder; a failure
-// is ignored (false).
-bool MoveOnDisk(const TTree &item, const std::string &oldPath);
 
 // Makes this engine the one behind TDir::CopyTo, TFile::CopyTo and TClip::Paste. Called
 // once at start-up by each program.

@@ -10,15 +10,6 @@
 #include "platform/seam.h"
 
 namespace {
-// The folder of an item on disk, created when it lies inside the item's cabinet folder;
-// failures (it exists already, or cannot be made) are ignored.
-void MakeFolderOnDisk(const TTree &item) {
-    const TCabinet *cabinet = item.GetCabinet();
-    std::string path = fs::WithoutTrailingSlash(item.GetLocalPath());
-    if (cabinet && !cabinet->Path.empty() && fs::IsInsideFolder(cabinet->Path, path))
-        fs::CreateFolder(path);
-}
-
 // Everything before the last "/" of a local path; "/" itself for an item at the root.
 std::string FolderPart(const std::string &path) {
     size_t slash = path.rfind('/');
@@ -206,7 +197,7 @@ TTree *MakeFolderPath(TTree &target, const TTree *root, const TTree &folder) {
                 return file;
             existing = TDir::Create(*current, current->GetKind() == KindPlainLog ? step.LocalName()
                                                                                  : step.Name());
-            MakeFolderOnDisk(*existing);
+            CreateFolderOnDisk(*existing);
         }
         current = existing;
     }
@@ -238,6 +229,6 @@ std::string DeleteList(const TTree &item) {
 
 TTree *AddNewFolder(TTree &parent) {
     TTree *made = TDir::Create(parent, NewFolderName);
-    MakeFolderOnDisk(*made);
+    CreateFolderOnDisk(*made);
     return made;
 }

@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "config/settings.h"
-#include "fileops/fileOP.h"
 #include "items/cab.h"
 #include "items/copySeam.h"
 #include "platform/fs.h"
@@ -225,7 +224,7 @@ std::string TFile::GetLocalPath() const {
     if (relative.empty())
         return cabinet->Path;
     // Caches copied from Windows disks carry their file names in any case.
-    return fs::ResolveCase(cabinet->Path + relative);
+    return cabinet->Listings.Resolve(cabinet->Path, relative);
 }
 
 std::string TFile::GetLinkPath() const {

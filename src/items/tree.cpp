@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "fileops/fileOP.h"
 #include "items/cab.h"
 #include "platform/error.h"
+#include "platform/fs.h"
 #include "platform/seam.h"
 
 namespace {
@@ -391,6 +391,28 @@ std::string TTree::Rename(const std::string &newName) {
     SetNames(newName, SafeLocalName(newName));
     MoveOnDisk(*this, oldPath);
     return name;
+}
+
+// ---- the folders of the program's own logs on disk ----
+
+namespace {
+bool InsideCabinet(const TTree &item, const std::string &path) {
+    const TCabinet *cabinet = item.GetCabinet();
+    return cabinet && !cabinet->Path.empty() && fs::IsInsideFolder(cabinet->Path, path);
+}
+} // namespace
+
+bool CreateFolderOnDisk(const TTree &item) {
+    std::string path = fs::WithoutTrailingSlash(item.GetLocalPath());
+    return InsideCabinet(item, path) && fs::CreateFolder(path);
+}
+
+bool MoveOnDisk(const TTree &item, const std::string &oldPath) {
+    std::string from = fs::WithoutTrailingSlash(oldPath);
+    std::string to = fs::WithoutTrailingSlash(item.GetLocalPath());
+    if (from.empty() || to.empty() || from == to || !InsideCabinet(item, to))
+        return false;
+    return fs::RenamePathNoReplace(from, to);
 }
 
 // ---- name mapping ----

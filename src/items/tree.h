@@ -175,5 +175,13 @@ void ForEachDescendant(const TTree &item,
 std::string PathToURL(const std::string &path);
 std::string URLToPath(const std::string &url);
 
+// Creates the folder at the item's local path. A folder that exists already, a path outside
+// the item's cabinet folder, or any other failure is ignored (false).
+bool CreateFolderOnDisk(const TTree &item);
+// Moves oldPath to the item's local path (one trailing "/" dropped from each). Never
+// replaces an existing file or folder and never leaves the item's cabinet folder; a failure
+// is ignored (false).
+bool MoveOnDisk(const TTree &item, const std::string &oldPath);
+
 // Number of items alive now (tests and benchmarks).
 size_t LiveItemCount();

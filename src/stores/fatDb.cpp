@@ -17,6 +17,7 @@ constexpr uint64_t LastBucketAt = 40;
 constexpr uint64_t HeaderPagesAt = 60;
 constexpr uint64_t SparesAt = 68;
 constexpr int SpareCount = 32;
+constexpr uint64_t MaxPageSize = 65536;
 
 // Data words below RealKey mark the pieces of a long entry.
 constexpr uint16_t PartialKey = 1;
@@ -79,7 +80,7 @@ private:
     int64_t lastBucket = 0;
     int64_t spares[SpareCount] = {};
     std::vector<uint8_t> roles;
-    bool broken = false; // chains loop or share pages
+    bool broken = false; // chains loop or share pages, or the last bucket lies outside
     TFileData record;
     std::string longKey;
     std::string longData;
@@ -92,6 +93,13 @@ private:
         for (int i = 0; i < SpareCount; ++i)
             spares[i] =
                 static_cast<int32_t>(BigEndian32(image, SparesAt + 4 * static_cast<uint64_t>(i)));
+        // The library always writes the header and the page of its last bucket; a header that
+        // places them elsewhere describes some other file. Of such a file, the buckets that do
+        // lie inside it are still read. A last bucket of -1 holds nothing.
+        if (headerPages < 1 || lastBucket < -1)
+            return false;
+        if (lastBucket >= 0 && BucketPage(lastBucket) == NoPage)
+            broken = true;
         return true;
     }
 
@@ -349,7 +357,7 @@ bool ReadFatDbImage(TCabinet &cabinet, std::string_view image, const std::string
         ShowCacheReadError(path);
     } else if (image.size() >= 4 && BigEndian32(image, 0) == Magic) {
         const uint64_t pageSize = image.size() >= 16 ? BigEndian32(image, 12) : 0;
-        if (pageSize == 0) {
+        if (pageSize == 0 || pageSize > MaxPageSize || (pageSize & (pageSize - 1)) != 0) {
             ShowCacheReadError(path);
         } else {
             const int64_t size = static_cast<int64_t>(image.size());

@@ -26,15 +26,17 @@
 // never written file nothing; the pieces of a long entry are joined and filed once, at the
 // page where the entry begins.
 //
-// A file that does not begin with the magic files nothing and shows nothing (an empty file is
-// a read error). A file that cannot be read, a page size of 0, a header too short for its
-// bucket table, a page whose offsets run past the page, keys and data that do not lie one
-// below the other inside their page (each key above its data), an address or fixed data field
-// outside its key or data, a long entry whose pieces are broken, and chains that loop or
-// share pages end the reading with the cache read error box; the entries filed before stay
-// (for chains that loop or share pages, every entry that could be read). A counted text that
-// runs past the end of its data does not: the entry is filed with the texts read so far and an
-// empty content type, and while the setting Warning is on a warning box names its address.
+// A file that does not begin with the magic files nothing and shows nothing (an empty file is a
+// read error). A file that cannot be read, a page size of 0, above 65 536 or not a power of two, a
+// header too short for its bucket table, a header of no pages, a last bucket whose page lies
+// outside the file (a last bucket of -1 is an empty table), a page whose offsets run past the page,
+// keys and data that do not lie one below the other inside their page (each key above its data), an
+// address or fixed data field outside its key or data, a long entry whose pieces are broken, and
+// chains that loop or share pages end the reading with the cache read error box; the entries filed
+// before stay (for chains that loop or share pages and a last bucket outside the file, every entry
+// that could be read). A counted text that runs past the end of its data does not: the entry is
+// filed with the texts read so far and an empty content type, and while the setting Warning is on a
+// warning box names its address.
 // Every byte of the file is read for one entry at most, so the work stays linear in its size.
 //
 // Progress: StartProgress(0, (file size - P) / P), a step of 1 per page, ResetProgress once

@@ -1,7 +1,9 @@
 #include "stores/plainLog.h"
 
+#include <algorithm>
 #include <climits>
 #include <set>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -27,11 +29,18 @@ void ScanLogFolder(TTree &parent, const std::string &folder) {
     };
     std::vector<TLink> links;
     size_t nextLink = 0;
+    // Names match without regard to case, but a Linux folder can hold twins ("Dir" and "DIR"):
+    // the first twin met keeps the item, with its name on disk and its data, and the later
+    // ones stay unlisted, so an item never shows one file while its local path names another.
+    std::unordered_set<const TTree *> filed;
     auto fileFolder = [&](TTree &into, const fs::TFolderEntry &entry) -> TDir * {
+        if (filed.count(FindChild(into, entry.Name, TWant::Folder)))
+            return nullptr;
         // A link back to a folder already scanned would otherwise never end.
         if (!visited.insert({entry.Device, entry.Inode}).second)
             return nullptr;
         TDir *dir = FindOrAddDir(into, entry.Name);
+        filed.insert(dir);
         if (dir->LocalName() != entry.Name)
             dir->KeepDiskName(entry.Name);
         return dir;
@@ -46,7 +55,18 @@ void ScanLogFolder(TTree &parent, const std::string &folder) {
         auto [item, path] = std::move(pending.back());
         pending.pop_back();
         std::vector<std::pair<TTree *, std::string>> subfolders;
-        for (fs::TFolderEntry &entry : fs::ListFolder(path)) {
+        std::vector<fs::TFolderEntry> entries = fs::ListFolder(path);
+        if (item->ChildCount() != 0) {
+            // On a reload the twin whose name an item already bears is met first, so the
+            // reload keeps the tree of the first load.
+            TTree &folder = *item;
+            std::stable_partition(entries.begin(), entries.end(), [&](const auto &entry) {
+                const TTree *known = FindChildByLocalName(
+                    folder, entry.Name, entry.IsFolder ? TWant::Folder : TWant::File);
+                return known && known->LocalName() == entry.Name;
+            });
+        }
+        for (fs::TFolderEntry &entry : entries) {
             if (entry.IsFolder && entry.IsLink) {
                 links.push_back({item, path, std::move(entry)});
             } else if (entry.IsFolder) {
@@ -57,6 +77,8 @@ void ScanLogFolder(TTree &parent, const std::string &folder) {
                 data.Size = entry.Size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(entry.Size);
                 data.Modified = UtcSecondsToDosDateTime(entry.Modified);
                 TFile *file = FindOrAddFile(*item, entry.Name, data);
+                if (!filed.insert(file).second)
+                    continue;
                 if (file->LocalName() != entry.Name)
                     file->KeepDiskName(entry.Name);
             }

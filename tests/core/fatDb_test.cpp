@@ -258,10 +258,11 @@ TEST_F(FatDbTest, PageAndPairRules) {
              db.AddPairs({Pair(d)}, 3);
          },
          {a.url, b.url, c.url, d.url}},
-        {"bucket beyond the end of the file is empty",
+        {"bucket inside the file but never written is empty",
          [&](TFatDbBuilder &db) {
-             db.LastBucket = 5;
+             db.LastBucket = 1;
              db.AddPairs({Pair(a)});
+             db.AddRaw(std::string(512, '\0'));
          },
          {a.url}},
     };
@@ -440,6 +441,39 @@ TEST_F(FatDbTest, SignatureAndEmptyFileRules) {
     }
 }
 
+TEST_F(FatDbTest, HeadersThatCannotDescribeTheFileAreReadErrors) {
+    struct Row {
+        const char *name;
+        size_t offset;
+        uint32_t value;
+        bool started; // the page size let the reading begin
+        int64_t files;
+    };
+    const Row rows[] = {
+        {"no header pages", 60, 0, true, 0},
+        {"page size not a power of two", 12, 768, false, 0},
+        {"page size above 64 KiB", 12, 131072, false, 0},
+        {"last bucket beyond the end of the file keeps the buckets inside", 40, 3, true, 2},
+        {"last bucket below -1", 40, 0xFFFFFFFE, true, 0},
+    };
+    for (const Row &row : rows) {
+        desktop.Shown.clear();
+        desktop.ProgressLog.clear();
+        TFatDbBuilder db;
+        db.AddPairs({Pair(Entry("http://h.example/a"))});
+        db.AddPairs({Pair(Entry("http://h.example/b"))});
+        std::string bytes = db.Bytes();
+        PutU32BigEndian(bytes, row.offset, row.value);
+        TCabinet &cabinet = Read(bytes);
+        EXPECT_EQ(desktop.Shown, std::vector<std::string>{ReadError(Path())}) << row.name;
+        EXPECT_FALSE(cabinet.IndexComplete) << row.name;
+        EXPECT_EQ(cabinet.GetFileCount(), row.files) << row.name;
+        EXPECT_EQ(desktop.ProgressLog.front(), row.started ? "start:0:2" : "reset") << row.name;
+        EXPECT_EQ(desktop.ProgressLog.back(), "reset") << row.name;
+        root.RemoveCabinet(&cabinet);
+    }
+}
+
 TEST_F(FatDbTest, MissingFileIsAReadError) {
     TCabinet *cabinet = root.AddCabinet(KindNetscape2, folder.Path(), "ns");
     ReadFatDb(*cabinet, folder.Path() + "none.db");
@@ -493,7 +527,7 @@ TEST_F(FatDbTest, HostileStructuresEndInBoundedTime) {
              db.LastBucket = 0x7FFFFFFF;
              return db.Bytes();
          },
-         false},
+         true},
         {"negative spare counts and header pages",
          [] {
              TFatDbBuilder db;
@@ -504,7 +538,7 @@ TEST_F(FatDbTest, HostileStructuresEndInBoundedTime) {
                  PutU32BigEndian(bytes, 68 + 4 * i, 0xFFFFFFF0);
              return bytes;
          },
-         false},
+         true},
         {"page size of one byte over 64 KiB",
          [] {
              TFatDbBuilder db;
@@ -521,7 +555,7 @@ TEST_F(FatDbTest, HostileStructuresEndInBoundedTime) {
              PutU32BigEndian(bytes, 12, 0xFFFFFFFF);
              return bytes;
          },
-         false},
+         true},
         {"chain returns to its own page",
          [] {
              TFatDbBuilder db;
