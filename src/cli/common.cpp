@@ -41,13 +41,20 @@ TCabinetArg ParseCabinetArg(const std::string &text) {
     size_t colon = text.rfind(':');
     if (colon != std::string::npos && colon + 1 < text.size() &&
         text.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
-        if (text.size() - colon - 1 > 1 || text[colon + 1] > '8')
-            UsageError("the kind must be a number from 0 to 8: " + text.substr(colon + 1));
+        if (text.size() - colon - 1 > 1 || text[colon + 1] > '9')
+            UsageError("the kind must be a number from 0 to 9: " + text.substr(colon + 1));
         cabinetArg.Kind = text[colon + 1] - '0';
         folder = text.substr(0, colon);
     }
     std::error_code ec;
     std::filesystem::path path = std::filesystem::absolute(folder, ec).lexically_normal();
+    // A plain or mirror log may start empty, as the program makes a missing log folder.
+    const bool isLog = cabinetArg.Kind == KindPlainLog || cabinetArg.Kind == KindMirrorLog;
+    if (!ec && !folder.empty() && isLog && !fs::PathExists(path.string())) {
+        std::filesystem::create_directories(path, ec);
+        if (ec)
+            UsageError("cannot create folder: " + folder + ": " + ec.message());
+    }
     if (ec || folder.empty() || !fs::FolderExists(path.string()))
         UsageError("no such folder: " + folder);
     cabinetArg.Folder = path.string();

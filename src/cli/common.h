@@ -48,8 +48,9 @@ struct TCabinetArg {
     std::string Folder; // absolute and normalised
     int Kind = 0;
 };
-// Parses FOLDER or FOLDER:KIND (KIND 0 to 8; a folder may itself hold colons). A missing
-// folder or a bad kind is a usage error.
+// Parses FOLDER or FOLDER:KIND (KIND 0 to 9; a folder may itself hold colons). A missing
+// folder or a bad kind is a usage error, except that the missing folder of a plain or mirror
+// log (KIND 1 or 2) is created with its parents.
 TCabinetArg ParseCabinetArg(const std::string &text);
 
 // Registers the cabinets below root in the order given, each named after its folder, and,

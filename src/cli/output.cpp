@@ -1,6 +1,8 @@
 #include "cli/output.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <iconv.h>
 
 std::string EscapeField(std::string_view text) {
     std::string out;
@@ -48,31 +50,107 @@ size_t Utf8Length(std::string_view text, size_t i) {
 }
 } // namespace
 
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
+namespace {
+bool IsUtf8(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (static_cast<unsigned char>(text[i]) < 0x80)
+            ++i;
+        else if (size_t n = Utf8Length(text, i))
+            i += n;
+        else
+            return false;
+    }
+    return true;
+}
+
+// Appends text (valid UTF-8) as the inside of a JSON string literal.
+void AppendJsonEscaped(std::string &out, std::string_view text) {
+    for (char ch : text) {
+        unsigned char c = static_cast<unsigned char>(ch);
         if (c == '"' || c == '\\') {
             out += '\\';
-            out += static_cast<char>(c);
-            ++i;
+            out += ch;
         } else if (c < 0x20 || c == 0x7f) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
-            ++i;
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-        } else if (size_t n = Utf8Length(text, i)) {
-            out.append(text.substr(i, n));
-            i += n;
         } else {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += ch;
+        }
+    }
+}
+
+// CP932 decoded to UTF-8 with the C library's converter; a byte that does not decode is
+// U+FFFD. Without the converter, each byte above 0x7F stands for the code point of its value.
+std::string DecodeCp932(std::string_view text) {
+    static const iconv_t converter = iconv_open("UTF-8", "CP932");
+    std::string out;
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        for (char ch : text) {
+            unsigned char c = static_cast<unsigned char>(ch);
+            if (c < 0x80) {
+                out += ch;
+            } else {
+                out += static_cast<char>(0xC0 | (c >> 6));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            }
+        }
+        return out;
+    }
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    std::string input(text); // iconv takes a non-const input pointer
+    char *in = input.data();
+    size_t inLeft = input.size();
+    char buffer[4096];
+    while (inLeft > 0) {
+        char *outAt = buffer;
+        size_t outLeft = sizeof buffer;
+        size_t done = iconv(converter, &in, &inLeft, &outAt, &outLeft);
+        out.append(buffer, static_cast<size_t>(outAt - buffer));
+        if (done == static_cast<size_t>(-1) && errno != E2BIG) {
+            out += "\xEF\xBF\xBD";
+            ++in;
+            --inLeft;
+            iconv(converter, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return out;
+}
+} // namespace
+
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    if (IsUtf8(text))
+        AppendJsonEscaped(out, text);
+    else
+        AppendJsonEscaped(out, DecodeCp932(text));
+    return out + "\"";
+}
+
+std::string JsonNameField(std::string_view key, std::string_view text) {
+    std::string out = "\"";
+    out.append(key);
+    out += "\": " + JsonString(text);
+    if (IsUtf8(text))
+        return out;
+    out += ", \"";
+    out.append(key);
+    out += "_bytes\": \"";
+    for (char ch : text) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c > 0x20 && c < 0x7f && c != '%' && c != '"' && c != '\\') {
+            out += ch;
+        } else {
+            char buf[4];
+            std::snprintf(buf, sizeof buf, "%%%02X", c);
             out += buf;
-            ++i;
         }
     }
     return out + "\"";
+}
+
+std::string TreeIndent(size_t depth) {
+    if (depth <= MaxTreeIndent)
+        return std::string(2 * depth, ' ');
+    return std::string(2 * MaxTreeIndent, ' ') + std::to_string(depth) + '\t';
 }

@@ -136,23 +136,22 @@ void AppendRecord(const TFile &file, std::string &out) {
 }
 
 // New index first, then the backup, then the swap: at every moment either the old or the
-// new index is in place, and a failure before the swap leaves the old one untouched.
+// new index is in place, and a failure before the swap leaves the old one untouched. The new
+// index has no name until it is complete (see fs::TAtomicFile), so a writer killed on the way
+// leaves nothing behind.
 bool ReplaceIndex(const std::string &target, const std::string &text) {
     namespace sfs = std::filesystem;
     const std::string folder = PathFolder(target);
     const std::string fresh = folder + "." + PathBase(target) + ".new";
-    if (!fs::WriteFileAtomic(fresh, text))
+    // Earlier writes named their temporaries after the staging name.
+    fs::RemoveStaleTemporaries(fresh);
+    fs::TAtomicFile file;
+    if (!file.Open(target) || !file.Write(text.data(), text.size()) || !file.Stage(fresh))
         return false;
     std::error_code ec;
-    const bool hadIndex = fs::FileExists(target);
-    if (hadIndex) {
-        auto perms = sfs::status(target, ec).permissions();
-        if (!ec)
-            sfs::permissions(fresh, perms, ec);
-    }
     bool movedAway = false;
     const std::string backup = FatIndexBackupName(target);
-    if (hadIndex) {
+    if (fs::FileExists(target)) {
         // A hard link keeps the index in place while the backup is made.
         const std::string link = folder + "." + PathBase(backup) + ".new";
         fs::RemoveFile(link);
@@ -164,10 +163,9 @@ bool ReplaceIndex(const std::string &target, const std::string &text) {
             movedAway = fs::RenamePath(target, backup);
         }
     }
-    if (!fs::RenamePath(fresh, target)) {
+    if (!file.Commit()) {
         if (movedAway)
             fs::RenamePath(backup, target);
-        fs::RemoveFile(fresh);
         return false;
     }
     return true;

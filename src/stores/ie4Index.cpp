@@ -159,11 +159,12 @@ private:
             return false;
         data.URL.assign(addressText);
         data.CacheFile.assign(folders[folder]);
-        data.CacheFile += '\\';
+        data.CacheFile += '/';
         data.CacheFile += fileNameText;
         data.Size = static_cast<int32_t>(size);
         data.Accessed = FileTimeToDateTime(accessed);
         data.Modified = FileTimeToDateTime(modified);
+        data.Headers.assign(headersText.substr(0, headersText.find('\0')));
         data.ContentType = GetContentType(headersText);
         seam::StepProgress(1);
         AddURL(cabinet, data.URL, data);

@@ -134,6 +134,21 @@ err=$("$cli" paste --cabinet "$work/plain:1" --into "1:http=photos.kestrel-valle
     "1:http=photos.kestrel-valley.example/1997/kestrel.gif" 2>&1 >/dev/null)
 check "paste onto a file" "error: ファイルに貼り付けはできません。" "$err"
 
+# A plain or mirror log named on the command line is made when its folder is missing; its
+# index takes the MS-IE 4.x cache files' "/" as every other path.
+cp -r "$source_dir/samples/msie4" "$work/ie4"
+out=$("$cli" paste --cabinet "$work/ie4" --cabinet "$work/new/mirror:2" --into 2: "1:$www/"); rc=$?
+check "paste into a new mirror: exit status" 0 "$rc"
+check "paste into a new mirror: its index" yes "$([ -f "$work/new/mirror/trfat.db" ] && echo yes)"
+check "paste into a new mirror: no backslash in its index" 0 "$(grep -c '\\' "$work/new/mirror/trfat.db")"
+check "paste into a new mirror: nothing but copies and the index" \
+    "$(printf '%s\n' "$out" | sed "s|^$work/new/mirror/||" | LC_ALL=C sort; echo trfat.db)" \
+    "$(files_below "$work/new/mirror")"
+"$cli" paste --cabinet "$work/ie4" --cabinet "$work/new2/plain:1" --into 2: "1:$www/" >/dev/null
+check "paste into a new plain log" 0 "$?"
+"$cli" paste --cabinet "$work/missing-cache:3" --cabinet "$work/plain:1" --into 2: "1:$www/" 2>/dev/null
+check "a missing cache folder is still missing" "2:no" "$?:$([ -e "$work/missing-cache" ] && echo yes || echo no)"
+
 # Wrong usage.
 "$cli" paste --cabinet "$work/ns1" "1:$www/events.html" 2>/dev/null
 check "no target" 2 "$?"

@@ -423,6 +423,21 @@ TEST_F(FatIndexTest, PreviousIndexBecomesTheBackupReplacingAnOldOne) {
     EXPECT_EQ(names, (std::vector<std::string>{"trfat.bak", "trfat.db"}));
 }
 
+TEST_F(FatIndexTest, WhatAKilledWriteLeftGoesWithTheNextWrite) {
+    folder.Write("trfat.db", "first index");
+    folder.Write("..trfat.db.new.Ab12Cd", "killed while the new index was written");
+    folder.Write(".trfat.db.new", "killed before the swap");
+    folder.Write(".trfat.bak.new", "killed while the backup was made");
+    File(*cabinet, "http://h.example/a", 1, 1, 1, "");
+    ASSERT_TRUE(WriteFatIndex(*cabinet, Index()));
+    std::vector<std::string> names;
+    for (const auto &entry : fs::ListFolder(folder.Path()))
+        names.push_back(entry.Name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"trfat.bak", "trfat.db"}));
+    EXPECT_EQ(Contents(folder.Path() + "trfat.bak"), "first index");
+}
+
 TEST_F(FatIndexTest, FirstWriteMakesNoBackup) {
     ASSERT_TRUE(WriteFatIndex(*cabinet, Index()));
     EXPECT_EQ(Contents(Index()), Header);

@@ -100,12 +100,12 @@ TEST_F(IE4IndexTest, FilesEachAddressRecordWithItsFields) {
     EXPECT_TRUE(desktop.Shown.empty());
     EXPECT_TRUE(cabinet.IndexComplete);
     // The folder name of exactly eight bytes runs into the next entry's unused field: it is
-    // taken whole, and "\" joins it to the file name.
+    // taken whole, and "/" joins it to the file name.
     EXPECT_EQ(Describe(cabinet),
               (std::vector<std::string>{
-                  "http://www.a.example/img/logo.gif|ABCDEFGH\\logo[1].gif|-1|image/gif",
-                  "http://www.a.example/|Q2\\index[1].htm|4321|text/html; charset=iso-8859-1",
-                  "http://www.b.example/x|ABCDEFGH\\x[1]|1000|"}));
+                  "http://www.a.example/img/logo.gif|ABCDEFGH/logo[1].gif|-1|image/gif",
+                  "http://www.a.example/|Q2/index[1].htm|4321|text/html; charset=iso-8859-1",
+                  "http://www.b.example/x|ABCDEFGH/x[1]|1000|"}));
     const TFile *rootPage = FindFile(cabinet, "http://www.a.example/");
     ASSERT_NE(rootPage, nullptr);
     EXPECT_EQ(rootPage->Name(), RootPageName);
@@ -161,15 +161,15 @@ TEST_F(IE4IndexTest, EntriesAndRecordsThatAreReadOrPassedOver) {
              b.Tables = {{TIE4Entry::Of(1)}, {TIE4Entry::Of(0)}};
          },
          2,
-         {"http://h.example/0|ABCD1234\\f0|1000|text/html",
-          "http://h.example/1|ABCD1234\\f1|1000|text/html"}},
+         {"http://h.example/0|ABCD1234/f0|1000|text/html",
+          "http://h.example/1|ABCD1234/f1|1000|text/html"}},
         {"free entries are neither counted nor read",
          [](TIE4Builder &b) {
              b.Add(Record("http://h.example/0", "f0"));
              b.Tables = {{TIE4Entry::RawOffset(3), TIE4Entry::Of(0), TIE4Entry::RawOffset(3)}};
          },
          1,
-         {"http://h.example/0|ABCD1234\\f0|1000|text/html"}},
+         {"http://h.example/0|ABCD1234/f0|1000|text/html"}},
         {"the first 0 entry ends the table",
          [](TIE4Builder &b) {
              b.Add(Record("http://h.example/0", "f0"));
@@ -177,7 +177,7 @@ TEST_F(IE4IndexTest, EntriesAndRecordsThatAreReadOrPassedOver) {
              b.Tables = {{TIE4Entry::Of(0), TIE4Entry::RawOffset(0), TIE4Entry::Of(1)}};
          },
          1,
-         {"http://h.example/0|ABCD1234\\f0|1000|text/html"}},
+         {"http://h.example/0|ABCD1234/f0|1000|text/html"}},
         {"other record kinds and records without a file are counted, not filed",
          [](TIE4Builder &b) {
              TIE4Record leak = Record("http://h.example/leak", "l");
@@ -194,7 +194,7 @@ TEST_F(IE4IndexTest, EntriesAndRecordsThatAreReadOrPassedOver) {
              b.Add(Record("http://h.example/kept", "k", 1));
          },
          5,
-         {"http://h.example/kept|XYZ0\\k|1000|text/html"}},
+         {"http://h.example/kept|XYZ0/k|1000|text/html"}},
         {"a second table without HASH ends the chain quietly",
          [](TIE4Builder &b) {
              b.Add(Record("http://h.example/0", "f0"));
@@ -202,7 +202,7 @@ TEST_F(IE4IndexTest, EntriesAndRecordsThatAreReadOrPassedOver) {
              b.Tables = {{TIE4Entry::Of(0)}, {TIE4Entry::Of(1)}};
          },
          1,
-         {"http://h.example/0|ABCD1234\\f0|1000|text/html"},
+         {"http://h.example/0|ABCD1234/f0|1000|text/html"},
          -1,
          true},
         {"the same address twice is filed once with the first record's data",
@@ -211,7 +211,7 @@ TEST_F(IE4IndexTest, EntriesAndRecordsThatAreReadOrPassedOver) {
              b.Add(Record("http://h.example/0", "second"));
          },
          2,
-         {"http://h.example/0|ABCD1234\\first|1000|text/html"},
+         {"http://h.example/0|ABCD1234/first|1000|text/html"},
          2},
     };
     for (const Row &row : rows) {
@@ -344,12 +344,12 @@ TEST_F(IE4IndexTest, ZeroTextOffsetsReadTheRecordItself) {
     TCabinet &cabinet = Read(built.Bytes);
     EXPECT_TRUE(desktop.Shown.empty());
     EXPECT_EQ(Describe(cabinet),
-              std::vector<std::string>{"http://h.example/a|ABCD1234\\URL \x02|1000|"});
+              std::vector<std::string>{"http://h.example/a|ABCD1234/URL \x02|1000|"});
 
     TIE4Builder::Put32(built.Bytes, record + TIE4Builder::AddressField, 0);
     TCabinet &again = Read(built.Bytes);
     EXPECT_TRUE(again.IndexComplete);
-    EXPECT_EQ(Describe(again), std::vector<std::string>{"URL \x02|ABCD1234\\URL \x02|1000|"});
+    EXPECT_EQ(Describe(again), std::vector<std::string>{"URL \x02|ABCD1234/URL \x02|1000|"});
 }
 
 TEST_F(IE4IndexTest, EveryPrefixOfTheFirstKibEndsInEntriesOrTheReadError) {
@@ -418,8 +418,8 @@ TEST_F(IE4IndexTest, FullTableRunsOnIntoTheNext) {
     EXPECT_TRUE(desktop.Shown.empty());
     EXPECT_TRUE(cabinet.IndexComplete);
     EXPECT_EQ(Describe(cabinet),
-              (std::vector<std::string>{"http://h.example/0|ABCD1234\\f0|1000|text/html",
-                                        "http://h.example/1|ABCD1234\\f1|1000|text/html"}));
+              (std::vector<std::string>{"http://h.example/0|ABCD1234/f0|1000|text/html",
+                                        "http://h.example/1|ABCD1234/f1|1000|text/html"}));
     // Table 1's header (HASH, 1 block; next 0, sequence 1) and its entry, then table 1 again.
     EXPECT_EQ(desktop.ProgressLog.front(), "start:0:5");
     EXPECT_EQ(desktop.Stepped, 3);

@@ -2,8 +2,15 @@
 // date-time splitting and the atomic file write.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "items/tree.h"
 #include "platform/datetime.h"
@@ -98,6 +105,52 @@ TEST(AtomicWriteTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     for ([[maybe_unused]] const auto &e : std::filesystem::directory_iterator(folder.Path()))
         ++entries;
     EXPECT_EQ(entries, 2u) << "only index.db and the blocking folder";
+}
+
+std::vector<std::string> SortedNames(const std::string &folder) {
+    std::vector<std::string> names;
+    for (const auto &entry : fs::ListFolder(folder))
+        names.push_back(entry.Name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(AtomicWriteTest, AKilledWriterLeavesNothingAndStaleTemporariesGoWithTheNextWrite) {
+    TTempFolder folder;
+    std::string path = folder.Write("index.db", "old");
+    ::chmod(path.c_str(), 0640);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        fs::TAtomicFile file;
+        if (file.Open(path))
+            file.Write("partial", 7);
+        ::kill(::getpid(), SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(SortedNames(folder.Path()), std::vector<std::string>{"index.db"});
+
+    // What a writer that died with a named temporary leaves, beside a live writer's temporary
+    // (locked), another target's and a name that only looks alike.
+    folder.Write(".index.db.Ab12Cd", "stale");
+    folder.Write(".other.db.Ab12Cd", "another target");
+    folder.Write(".index.db.Ab12C", "not a temporary");
+    std::string live = folder.Write(".index.db.Zz99Zz", "live");
+    int liveFd = ::open(live.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(liveFd, LOCK_EX), 0);
+    ASSERT_TRUE(fs::WriteFileAtomic(path, "new"));
+    ::close(liveFd);
+    EXPECT_EQ(SortedNames(folder.Path()),
+              (std::vector<std::string>{".index.db.Ab12C", ".index.db.Zz99Zz", ".other.db.Ab12Cd",
+                                        "index.db"}));
+    std::string bytes;
+    ASSERT_TRUE(fs::ReadWholeFile(path, bytes));
+    EXPECT_EQ(bytes, "new");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << "the replaced file's permissions are kept";
 }
 
 TEST(LetterCaseTest, NamesInAnotherCaseResolveToTheNamesOnDisk) {
