@@ -23,6 +23,8 @@ const std::string IEAppPathKey =
 const std::string IE2CacheKey = "\\SOFTWARE\\Microsoft\\Internet Explorer\\Main";
 const std::string IECachePathsKey =
     "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Cache\\Paths";
+const std::string IEShellFoldersKey =
+    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const std::string TaplineKey = "\\Software\\Kestrelware\\Tapline";
 const std::string TaplineConfigKey = "\\Software\\Kestrelware\\Tapline\\Config";
 
@@ -255,6 +257,17 @@ void DetectIE4(TRegistry &registry, TCabinetRoot &root, const std::string &name)
     DetectIE(registry, root, name, KindMsie4, IECachePathsKey, "Directory");
 }
 
+void DetectIE5(TRegistry &registry, TCabinetRoot &root, const std::string &name) {
+    Guarded(registry, [&] {
+        std::string program =
+            LocalPathFromRegistry(ReadText(registry, THive::LocalMachine, IEAppPathKey, ""));
+        std::string cache = LocalPathFromRegistry(
+            ReadText(registry, THive::CurrentUser, IEShellFoldersKey, "Cache"));
+        if (!cache.empty())
+            Register(root, fs::WithTrailingSlash(cache) + "Content.IE5", program, KindMsie5, name);
+    });
+}
+
 void DetectTapline(TRegistry &registry, TCabinetRoot &root, const std::string &name) {
     Guarded(registry, [&] {
         Register(root, ReadText(registry, THive::CurrentUser, TaplineConfigKey, "Cache Path"), {},
@@ -291,6 +304,8 @@ std::vector<TCabinet *> DetectBrowserCaches(TRegistry &registry, TCabinetRoot &r
     if (haveIE) {
         if (!ieVersion.empty() && ieVersion.front() == '4')
             DetectIE4(registry, root, "Cache IE4");
+        else if (!ieVersion.empty() && ieVersion.front() >= '5' && ieVersion.front() <= '9')
+            DetectIE5(registry, root, "Cache IE5");
         if (!ieIVer.empty() && ieIVer.back() == '2')
             DetectIE2(registry, root, "Cache IE2");
         else if (!ieIVer.empty() && ieIVer.back() == '3')

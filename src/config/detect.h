@@ -25,8 +25,8 @@ class TRegistry;
 class TCabinet;
 class TCabinetRoot;
 
-// Runs every detection in turn: Netscape 2.x/3.x and 4.x for each version key, MS-IE 4.x by
-// its Version, MS-IE 2.x or 3.x by its IVer, then Tapline. Returns the cabinets it created,
+// Runs every detection in turn: Netscape 2.x/3.x and 4.x for each version key, MS-IE 4.x (or
+// 5 to 9) by its Version, MS-IE 2.x or 3.x by its IVer, then Tapline. Returns the cabinets it created,
 // in the order they were appended to root; they are not loaded yet.
 std::vector<TCabinet *> DetectBrowserCaches(TRegistry &registry, TCabinetRoot &root);
 
@@ -42,6 +42,8 @@ void DetectNetscape4(TRegistry &registry, TCabinetRoot &root, const std::string 
 void DetectIE2(TRegistry &registry, TCabinetRoot &root, const std::string &name);
 void DetectIE3(TRegistry &registry, TCabinetRoot &root, const std::string &name);
 void DetectIE4(TRegistry &registry, TCabinetRoot &root, const std::string &name);
+// MS-IE 5 to 9: the "Content.IE5" subfolder of the user's "Cache" shell folder.
+void DetectIE5(TRegistry &registry, TCabinetRoot &root, const std::string &name);
 void DetectTapline(TRegistry &registry, TCabinetRoot &root, const std::string &name);
 
 // A path as the registry or a preferences file holds it, as a path here (see above); empty

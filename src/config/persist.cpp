@@ -25,7 +25,7 @@ void OpenOrThrow(TRegistry &registry, const std::string &key, bool canCreate) {
 // A number that names no kind is left for recognition to decide, rather than giving a
 // cabinet that no reader ever fills (or being cut to whatever kind its low byte names).
 uint8_t KindFromAttribute(int32_t attribute) {
-    return (attribute >= KindUnknown && attribute <= KindMsie4) ? static_cast<uint8_t>(attribute)
+    return (attribute >= KindUnknown && attribute <= KindMsie5) ? static_cast<uint8_t>(attribute)
                                                                 : uint8_t{KindUnknown};
 }
 

@@ -62,7 +62,7 @@ int GetCabinetImage(const TTree &item) {
         return 5;
     if (kind == KindMirrorLog)
         return 7;
-    if (kind >= KindNetscape1 && kind <= KindMsie4)
+    if (kind >= KindNetscape1 && kind <= KindMsie5)
         return 6;
     return -1;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "items/tree.h"
+#include "platform/listings.h"
 
 // Cabinet kinds.
 enum : uint8_t {
@@ -40,6 +41,9 @@ public:
     // The index file that recognition found (its letter case may differ from the usual
     // name); the index is written back to this file.
     std::string IndexFile;
+    // The folder listings that resolve the letter case of the cached files' local paths.
+    // Dropped at every load, so no listing outlives the load or refresh that made it.
+    mutable fs::TFolderListings Listings;
 
     TCabinetRoot *Root() const { return root; }
 

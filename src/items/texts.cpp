@@ -67,6 +67,8 @@ std::string KindName(uint8_t kind) {
         return "キャッシュ（MS-IE V2.0）";
     case 6:
         return "キャッシュ（MS-IE V3.0）";
+    case 9:
+        return "キャッシュ（MS-IE V5.0以降）";
     default:
         return {};
     }
@@ -90,6 +92,8 @@ std::string KindCaption(uint8_t kind) {
         return "Tapline";
     case 8:
         return "MS-IE4.X";
+    case 9:
+        return "MS-IE5.X～";
     default:
         return {};
     }

@@ -1,6 +1,8 @@
 #include "stores/cache.h"
 #include "platform/ascii.h"
 
+#include <fstream>
+
 #include "config/settings.h"
 #include "platform/datetime.h"
 #include "platform/fs.h"
@@ -10,10 +12,11 @@
 #include "stores/ie2Index.h"
 #include "stores/ie3Cache.h"
 #include "stores/ie4Index.h"
+#include "stores/ie5Index.h"
 #include "stores/plainLog.h"
 
 namespace {
-TStoreReader readers[9] = {};
+TStoreReader readers[10] = {};
 
 void ReadTextIndex(TCabinet &cabinet, const std::string &path) {
     ReadFatIndex(cabinet, path);
@@ -29,6 +32,7 @@ bool ReadersInstalled() {
         readers[KindMsie2] = ReadIE2Index;
         readers[KindMsie3] = ReadIE3Cache;
         readers[KindMsie4] = ReadIE4Index;
+        readers[KindMsie5] = ReadIE5Index;
         return true;
     }();
     return done;
@@ -52,11 +56,22 @@ const char *IndexName(uint8_t kind) {
         return nullptr;
     }
 }
+
+// The kind an "index.dat" names: 9 when the file begins with the signature of the later
+// format, 8 otherwise (also when it cannot be read: the reader then says so).
+uint8_t IndexDatKind(const std::string &path) {
+    char head[IE5IndexSignature.size()] = {};
+    std::ifstream file(path, std::ios::binary);
+    file.read(head, sizeof head);
+    const bool later = file.gcount() == static_cast<std::streamsize>(sizeof head) &&
+                       std::string_view(head, sizeof head) == IE5IndexSignature;
+    return later ? KindMsie5 : KindMsie4;
+}
 } // namespace
 
 void SetStoreReader(uint8_t kind, TStoreReader reader) {
     ReadersInstalled();
-    if (kind < 9)
+    if (kind < 10)
         readers[kind] = reader;
 }
 
@@ -78,6 +93,8 @@ std::string LoadingText(uint8_t kind) {
         return "Taplineのキャッシュを読み込み中．．．";
     case KindMsie4:
         return "MS-InternetExplorer V4.Xのキャッシュを読み込み中．．．";
+    case KindMsie5:
+        return "MS-InternetExplorer V5.X～のキャッシュを読み込み中．．．";
     default:
         return {};
     }
@@ -90,11 +107,13 @@ void DetectCabinetKind(TCabinet &cabinet) {
         cabinet.Kind = KindPlainLog;
         return;
     }
-    for (const TStoreMarker &marker : StoreMarkers)
-        if (!fs::FindStoreFile(cabinet.Path, marker.FileName).empty()) {
-            cabinet.Kind = marker.Kind;
+    for (const TStoreMarker &marker : StoreMarkers) {
+        const std::string found = fs::FindStoreFile(cabinet.Path, marker.FileName);
+        if (!found.empty()) {
+            cabinet.Kind = marker.Kind == KindMsie4 ? IndexDatKind(found) : marker.Kind;
             return;
         }
+    }
     cabinet.Kind = KindPlainLog;
 }
 
@@ -103,8 +122,9 @@ void LoadCabinet(TCabinet &cabinet) {
     DetectCabinetKind(cabinet);
     const uint8_t kind = cabinet.Kind;
     cabinet.IndexComplete = true;
+    cabinet.Listings.Clear();
     // A cabinet without a folder reads nothing (it would otherwise read the working folder).
-    if (kind >= KindPlainLog && kind <= KindMsie4 && !cabinet.Path.empty()) {
+    if (kind >= KindPlainLog && kind <= KindMsie5 && !cabinet.Path.empty()) {
         std::string path = cabinet.Path;
         bool read = true;
         if (const char *name = IndexName(kind)) {

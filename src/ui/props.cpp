@@ -242,7 +242,7 @@ TFormCabinet::TFormCabinet(TCabinet &cabinet, QWidget *parent)
     m_kinds = new QButtonGroup(this);
     auto *kindGrid = new QGridLayout;
     kindGrid->setContentsMargins(0, 0, 0, 0);
-    for (int kind = KindPlainLog; kind <= KindMsie4; ++kind) {
+    for (int kind = KindPlainLog; kind <= KindMsie5; ++kind) {
         auto *button = new QRadioButton(Text(KindCaption(static_cast<uint8_t>(kind)).c_str()));
         button->setObjectName(u"Kind%1"_s.arg(kind));
         m_kinds->addButton(button, kind);

@@ -53,7 +53,7 @@ check "a broken index is never rewritten" "" "$(cmp "$work/broken.orig" "$work/b
 # Usage errors and missing folders: exit status 2.
 "$cli" list "$work/missing" 2>/dev/null; check "missing folder" 2 "$?"
 "$cli" frobnicate "$work/mirror" 2>/dev/null; check "unknown command" 2 "$?"
-"$cli" list "$work/mirror" --kind 9 2>/dev/null; check "kind out of range" 2 "$?"
+"$cli" list "$work/mirror" --kind 10 2>/dev/null; check "kind out of range" 2 "$?"
 "$cli" list "$work/mirror" --set NoSuchSetting=1 2>/dev/null; check "unknown setting" 2 "$?"
 
 # A field with a tab or backslash is escaped; a plain-log kind forced with --kind.
@@ -64,11 +64,41 @@ check "escaped url" 'http=h/a\\b' "$("$cli" list "$work/plain" --kind 1 | tail -
 # JSON output is one array with one object per file.
 json=$("$cli" list "$work/mirror" --format json)
 check "json records" 2 "$(printf '%s\n' "$json" | grep -c '"url"')"
-# A byte that cannot start UTF-8 (F8) is escaped with the bytes after it, never passed on raw.
+# Text that is not UTF-8 is decoded as Shift-JIS, never passed on raw; bytes that decode to
+# nothing become U+FFFD, and the exact bytes follow percent-encoded.
 mkdir -p "$work/bytes/h"
 printf 'x' >"$work/bytes/h/$(printf 'a\370\200\200b')"
-check "json escapes a byte that is not UTF-8" '"url": "h/a\u00f8\u0080\u0080b"' \
-    "$("$cli" list "$work/bytes" --kind 1 --format json | grep -o '"url": "[^"]*"')"
+json=$("$cli" list "$work/bytes" --kind 1 --format json)
+check "json never passes a byte that is not UTF-8" "" "$(printf '%s' "$json" | iconv -f UTF-8 -t UTF-8 2>&1 >/dev/null)"
+check "json keeps the bytes of a name that is not UTF-8" '"url_bytes": "h/a%F8%80%80b"' \
+    "$(printf '%s\n' "$json" | grep -o '"url_bytes": "[^"]*"')"
+
+# Shift-JIS addresses (as Japanese pages of 1997 were written) read as Japanese in JSON; TSV
+# keeps the bytes, and a UTF-8 record gets no _bytes field.
+mkdir -p "$work/sjis"
+sjis=$(printf 'http://h.example/\223\372\226\173\214\352/\203\171\201\133\203\127.html')
+printf 'MCOM-Cache-file-allocation-table-format-1\r\n0\t0\t0\tp.html\t%s\ttext/html\t\t1\t\t\t\r\n0\t0\t0\tq.html\thttp://h.example/%s\ttext/html\t\t1\t\t\t\r\n' \
+    "$sjis" "日本" >"$work/sjis/trfat.db"
+json=$("$cli" list "$work/sjis" --format json)
+check "json decodes Shift-JIS" '"url": "http://h.example/日本語/ページ.html", "url_bytes": "http://h.example/%93%FA%96{%8C%EA/%83y%81[%83W.html"' \
+    "$(printf '%s\n' "$json" | grep -o '"url": "[^"]*ページ[^"]*", "url_bytes": "[^"]*"')"
+check "json: only text that is not UTF-8 has a _bytes field" 1 "$(printf '%s\n' "$json" | grep -c '_bytes')"
+check "tsv keeps the Shift-JIS bytes" "$sjis" "$("$cli" list "$work/sjis" | grep -a '\.html' | cut -f1 | grep -av '日本$')"
+
+# Cache files of MS-IE 4.x lie in subfolders joined with "/", as in every other store.
+check "msie4 cache files are joined with /" "0" \
+    "$("$cli" list "$source_dir/samples/msie4" | tail -n +2 | cut -f6 | grep -c '\\\\')"
+check "msie4 cache files name a subfolder" "yes" \
+    "$("$cli" list "$source_dir/samples/msie4" | tail -n +2 | cut -f6 | grep -q '^[^/]*/[^/]*$' && echo yes)"
+
+# tree indents at most 64 levels; deeper lines start with their depth and a tab.
+mkdir -p "$work/deep"
+deep=$(printf 'http://h/%s' "$(printf 's/%.0s' $(seq 1 98))f")
+printf 'MCOM-Cache-file-allocation-table-format-1\r\n0\t0\t0\tf\t%s\t\t\t1\t\t\t\r\n' "$deep" >"$work/deep/trfat.db"
+tree=$("$cli" tree "$work/deep")
+check "tree lines up to 64 levels" "$(printf '%128ss/' '')" "$(printf '%s\n' "$tree" | sed -n 65p)"
+check "tree lines deeper than 64 levels" "$(printf '%128s65\ts/' '')" "$(printf '%s\n' "$tree" | sed -n 66p)"
+check "tree of a deep address: the file" "$(printf '%128s100\tf' '')" "$(printf '%s\n' "$tree" | tail -n 1)"
 
 # Output that cannot be written is a failure, not a success.
 if [ -w /dev/full ]; then

@@ -69,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(Cabinet, CabinetKindTest,
                                            KindCase{"msie3", KindMsie3, false, 6},
                                            KindCase{"tapline", KindTapline, true, 6},
                                            KindCase{"msie4", KindMsie4, false, 6},
-                                           KindCase{"outOfRange", 9, false, -1},
+                                           KindCase{"msie5", KindMsie5, false, 6},
+                                           KindCase{"outOfRange", 10, false, -1},
                                            KindCase{"byteMax", 255, false, -1}),
                          [](const auto &info) { return std::string(info.param.name); });
 

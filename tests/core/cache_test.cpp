@@ -2,6 +2,7 @@
 // readers share.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
@@ -57,13 +58,18 @@ TEST_F(CacheTest, RecognisesKindFromMarkerFilesInProbeOrder) {
         {"iexplore.cif", {"iexplore.cif"}, KindMsie2},
         {"Tapline", {"Cache.db"}, KindTapline},
         {"index.dat in upper case from a FAT disk", {"INDEX.DAT"}, KindMsie4},
+        {"index.dat of the later format", {"index.dat=Client UrlCache MMF Ver 5.2"}, KindMsie5},
+        {"index.dat cut inside the later signature", {"index.dat=Client UrlCache MMF Ver 5."},
+         KindMsie4},
         {"desktop.ini in lower case", {"desktop.ini"}, KindMsie3},
         {"nothing is a plain log", {"page.html"}, KindPlainLog},
     };
     for (const Row &row : rows) {
         TTempFolder dir;
-        for (const auto &f : row.files)
-            dir.Write(f, "x");
+        for (const auto &f : row.files) {
+            const size_t equals = f.find('=');
+            dir.Write(f.substr(0, equals), equals == std::string::npos ? "x" : f.substr(equals + 1));
+        }
         TCabinet *cabinet = root.AddCabinet(KindUnknown, dir.Path(), "c");
         DetectCabinetKind(*cabinet);
         EXPECT_EQ(cabinet->Kind, row.kind) << row.name;
@@ -339,6 +345,37 @@ TEST_F(CacheTest, PlainLogFolderIsFiledEvenWhenALinkToItIsMetFirst) {
     TTree *real = deep ? FindChild(*deep, "real") : nullptr;
     ASSERT_NE(real, nullptr);
     EXPECT_NE(FindChild(*real, "page.html"), nullptr);
+}
+
+TEST_F(CacheTest, PlainLogCaseTwinsNeverMixOneFilesDataWithAnothersPath) {
+    folder.Write("log/http=h/Dir/a.txt", std::string(30, 'd'));
+    folder.Write("log/http=h/DIR/a.txt", std::string(50, 'D'));
+    folder.Write("log/http=h/DIR/only.txt", "only");
+    folder.Write("log/http=h/Same.txt", std::string(10, 's'));
+    folder.Write("log/http=h/SAME.txt", std::string(20, 'S'));
+    TCabinet *cabinet = root.AddCabinet(KindPlainLog, folder.Path() + "log/", "p");
+    // Every file as "local path|size", checked against the file its local path names.
+    auto describe = [&] {
+        std::vector<std::string> rows;
+        ForEachDescendant(*cabinet, [&](const TTree &item) {
+            if (!item.IsFile())
+                return;
+            const std::string path = item.GetLocalPath();
+            const auto size = static_cast<const TFile &>(item).Size;
+            EXPECT_EQ(std::filesystem::file_size(path), static_cast<uintmax_t>(size)) << path;
+            rows.push_back(path + "|" + std::to_string(size));
+        });
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    };
+    LoadCabinet(*cabinet);
+    const std::vector<std::string> first = describe();
+    TTree *server = FindChild(*cabinet, "http=h");
+    ASSERT_NE(server, nullptr);
+    EXPECT_EQ(server->ChildCount(), 2u); // one folder, one file
+    RefreshCabinet(*cabinet);
+    EXPECT_EQ(describe(), first);
+    EXPECT_TRUE(desktop.Shown.empty());
 }
 
 TEST_F(CacheTest, CabinetWithoutAFolderReadsNothing) {

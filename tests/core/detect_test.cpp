@@ -144,6 +144,14 @@ TEST(DetectTest, WhatEachBrowserNeeds) {
          ie + "\"Version\"=dword:00000004\n\"IVer\"=\"2\"\n" + iePaths + ieApp,
          {"Cache IE2|5|@ROOT@/ie2/|/ie.exe|"}},
         {"ie without its program", ie + "\"Version\"=\"4.0\"\n" + iePaths, {}},
+        {"ie 6 in the Content.IE5 folder of the user's Cache shell folder",
+         ie + "\"Version\"=\"6.0.2900.2180\"\n" + iePaths + ieApp +
+             "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer"
+             "\\Shell Folders]\n\"Cache\"=\"@ROOT@\\\\TIF\"\n",
+         {"Cache IE5|9|@ROOT@/TIF/Content.IE5/|/ie.exe|"}},
+        {"ie 9 without its Cache shell folder",
+         ie + "\"Version\"=\"9.0\"\n" + iePaths + ieApp,
+         {}},
         {"netscape 3 drive-letter folder",
          nn + "3.0]\n" + nn3("/nn") + "\"Cache Dir\"=\"C:\\\\NS\\\\CACHE\"\n",
          {}},

@@ -311,7 +311,7 @@ TEST_F(Persist, CabinetsAreReadInEnumerationOrderWithTheirValues) {
         ConfigSection() + CabinetSection("Cab10", "Ten", 2) +
         CabinetSection("Cab2", "Two", 4, "\"Delete\"=dword:00000001\n") +
         CabinetSection("anything", "Other", 0, "\"User\"=dword:5\n\"Delete\"=dword:0\n") +
-        CabinetSection("Cab3", "Huge", 300) + CabinetSection("Cab4", "Nine", 9));
+        CabinetSection("Cab3", "Huge", 300) + CabinetSection("Cab4", "Nine", 10));
     TReadResult result = Read();
     EXPECT_TRUE(result.Ok);
     EXPECT_TRUE(desktop.Shown.empty());
@@ -331,7 +331,7 @@ TEST_F(Persist, CabinetsAreReadInEnumerationOrderWithTheirValues) {
     EXPECT_EQ(other.User, ""); // of another type: no message either
     EXPECT_FALSE(other.Deletable);
     EXPECT_EQ(root.Cabinets()[3]->Kind, KindUnknown); // no byte holds 300
-    EXPECT_EQ(root.Cabinets()[4]->Kind, KindUnknown); // no store has kind 9
+    EXPECT_EQ(root.Cabinets()[4]->Kind, KindUnknown); // no store has kind 10
 }
 
 struct TCabinetFaultCase {

@@ -99,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"msie2", 5, "キャッシュ（MS-IE V2.0）", "MS-IE2.X"},
                       KindCase{"msie3", 6, "キャッシュ（MS-IE V3.0）", "MS-IE3.X"},
                       KindCase{"tapline", 7, "", "Tapline"}, KindCase{"msie4", 8, "", "MS-IE4.X"},
-                      KindCase{"outOfRange", 9, "", ""}, KindCase{"byteMax", 255, "", ""}),
+                      KindCase{"msie5", 9, "キャッシュ（MS-IE V5.0以降）", "MS-IE5.X～"},
+                      KindCase{"outOfRange", 10, "", ""}, KindCase{"byteMax", 255, "", ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
