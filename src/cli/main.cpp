@@ -22,6 +22,8 @@
 #include "stores/cache.h"
 
 extern const char *Usage;
+int RunFind(const std::vector<std::string> &args); // cli/find.cpp
+int RunWarc(const std::vector<std::string> &args); // cli/warc.cpp
 const char *Usage =
     "usage: trawler-cli kind FOLDER\n"
     "       trawler-cli list FOLDER [--kind N] [--set NAME=VALUE]... [--format tsv|json]\n"
@@ -31,7 +33,9 @@ const char *Usage =
     "       trawler-cli paste --cabinet FOLDER[:KIND]... [--move] [--root N:ADDRESS]\n"
     "                   [--answer yes|no|all|cancel] [--set NAME=VALUE]... --into N:ADDRESS\n"
     "                   N:ADDRESS...\n"
-    "       trawler-cli links --cabinet FOLDER[:KIND]... [--set NAME=VALUE]... N:ADDRESS\n";
+    "       trawler-cli links --cabinet FOLDER[:KIND]... [--set NAME=VALUE]... N:ADDRESS\n"
+    "       trawler-cli find FOLDER\n"
+    "       trawler-cli warc --cabinet FOLDER[:KIND]... [--output FILE.warc.gz] N:ADDRESS...\n";
 
 namespace {
 
@@ -56,8 +60,8 @@ TOptions ParseArguments(int argc, char **argv) {
             std::string v = value();
             char *end = nullptr;
             long k = std::strtol(v.c_str(), &end, 10);
-            if (v.empty() || *end != '\0' || k < 0 || k > 8)
-                UsageError("the kind must be a number from 0 to 8: " + v);
+            if (v.empty() || *end != '\0' || k < 0 || k > 9)
+                UsageError("the kind must be a number from 0 to 9: " + v);
             options.Kind = static_cast<int>(k);
         } else if (arg == "--set") {
             ApplySetting(value());
@@ -108,14 +112,14 @@ void PrintList(const TCabinet &cabinet, bool json) {
         const auto &file = static_cast<const TFile &>(item);
         if (json) {
             out += first ? "\n  {" : ",\n  {";
-            out += "\"url\": " + JsonString(file.GetURL());
+            out += JsonNameField("url", file.GetURL());
             out += ", \"size\": " + std::to_string(file.Size);
             out += ", \"modified\": " + JsonString(DateField(file.Modified));
             out += ", \"accessed\": " + JsonString(DateField(file.Accessed));
             out += ", \"content_type\": " + JsonString(file.ContentType);
-            out += ", \"cache_file\": " + JsonString(file.CacheFile);
+            out += ", " + JsonNameField("cache_file", file.CacheFile);
             out += ", \"root_page\": " + std::to_string(file.RootPage ? 1 : 0);
-            out += ", \"local_path\": " + JsonString(file.GetLocalPath()) + "}";
+            out += ", " + JsonNameField("local_path", file.GetLocalPath()) + "}";
         } else {
             out += EscapeField(file.GetURL()) + '\t' + std::to_string(file.Size) + '\t' +
                    DateField(file.Modified) + '\t' + DateField(file.Accessed) + '\t' +
@@ -136,7 +140,7 @@ void PrintList(const TCabinet &cabinet, bool json) {
 void PrintTree(const TCabinet &cabinet) {
     std::string out = EscapeField(cabinet.Name()) + "/\n";
     ForEachDescendant(cabinet, [&](const TTree &item, size_t depth) {
-        out.append(2 * depth, ' ');
+        out += TreeIndent(depth);
         out += EscapeField(item.Name());
         if (!item.IsFile())
             out += '/';
@@ -154,7 +158,8 @@ void PrintTree(const TCabinet &cabinet) {
 int OwnCommand(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "detect" || arg == "paste" || arg == "links")
+        if (arg == "detect" || arg == "paste" || arg == "links" || arg == "find" ||
+            arg == "warc")
             return i;
         if (arg.size() > 2 && arg[0] == '-' && arg[1] == '-' && arg != "--move" && arg != "--help")
             ++i; // every other option takes a value
@@ -177,6 +182,10 @@ int main(int argc, char **argv) {
             return RunDetect(args);
         if (command == "paste")
             return RunPaste(args);
+        if (command == "find")
+            return RunFind(args);
+        if (command == "warc")
+            return RunWarc(args);
         return RunLinks(args);
     }
     TOptions options = ParseArguments(argc, argv);

@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "config/settings.h"
 #include "fileops/dde.h"
 #include "fileops/fileOP.h"
 #include "items/cab.h"
@@ -30,7 +31,6 @@
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/seam.h"
-#include "config/settings.h"
 #include "ui/common.h"
 #include "ui/icons.h"
 #include "ui/itemModel.h"
@@ -118,7 +118,7 @@ void StartItemDrag(QAbstractItemView *view, TExplorer &pane, bool isTree) {
 Qt::DropAction DragAction(const QMimeData *data) {
     QByteArray bytes = data ? data->data(QString::fromLatin1(ItemDragMimeType)) : QByteArray();
     return bytes.size() > 1 && static_cast<uint8_t>(bytes[1]) == ClipMove ? Qt::MoveAction
-                                                                        : Qt::CopyAction;
+                                                                          : Qt::CopyAction;
 }
 
 // The node or row a drop at position would land on; invalid when it is refused.
@@ -233,7 +233,8 @@ void TScrollTimer::Tick() {
         next = beside;
         if (Vertical != 0) {
             QRect at = view->visualRect(beside);
-            next = view->indexAt(at.center() + QPoint(0, Vertical < 0 ? -at.height() : at.height()));
+            next =
+                view->indexAt(at.center() + QPoint(0, Vertical < 0 ? -at.height() : at.height()));
         }
     }
     if (!next.isValid() || next == from) {
@@ -285,7 +286,8 @@ template <class View>
 bool TExplorerView<View>::edit(const QModelIndex &index, QAbstractItemView::EditTrigger trigger,
                                QEvent *event) {
     // Only the rename command and its key start an edit, and only where the item's rule allows.
-    if (trigger != QAbstractItemView::AllEditTriggers && trigger != QAbstractItemView::EditKeyPressed)
+    if (trigger != QAbstractItemView::AllEditTriggers &&
+        trigger != QAbstractItemView::EditKeyPressed)
         return false;
     QModelIndex name = index.siblingAtColumn(0);
     if (this->state() != QAbstractItemView::EditingState && !AllowRename(pane, name, isTree))
@@ -370,7 +372,8 @@ TExplorer::TExplorer(QWidget *owner, int treeWidth) : QWidget(owner), initialTre
     // Long names scroll sideways instead of being cut short.
     tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree->header()->setStretchLastSection(false);
-    connect(tree, &QTreeView::clicked, this, [this](const QModelIndex &index) { TreeClicked(index); });
+    connect(tree, &QTreeView::clicked, this,
+            [this](const QModelIndex &index) { TreeClicked(index); });
     tree->setModel(treeModel);
     listPane = new QStackedWidget(splitter);
     listPane->setObjectName(u"ListView"_s);
@@ -407,7 +410,8 @@ TExplorer::TExplorer(QWidget *owner, int treeWidth) : QWidget(owner), initialTre
     // The columns' widths, widened where this desktop's font needs more room for a date.
     QFontMetrics metrics(details->font());
     int date = metrics.horizontalAdvance(u"88/88/88 88:88"_s) + 16;
-    const int widths[] = {150, std::max(80, metrics.horizontalAdvance(Text("HTML ドキュメント")) + 14),
+    const int widths[] = {150,
+                          std::max(80, metrics.horizontalAdvance(Text("HTML ドキュメント")) + 14),
                           std::max(60, metrics.horizontalAdvance(u"88888KB"_s) + 14),
                           std::max(90, date), std::max(90, date)};
     for (int column = 0; column < 5; ++column)
@@ -753,6 +757,19 @@ void TExplorer::CutSelection() {
     listModel->SetCutRows(rows);
 }
 
+std::vector<TTree *> TExplorer::SelectedItems() const {
+    std::vector<TTree *> items;
+    if (ListFocused() && !SelectedRows().empty()) {
+        for (int row : SelectedRows())
+            if (TTree *item = listModel->ItemAt(row))
+                items.push_back(item);
+        return items;
+    }
+    if (TTree *folder = treeModel->ItemAt(SelectedNode()))
+        items.push_back(folder);
+    return items;
+}
+
 void TExplorer::CopySelection() {
     bool fromTree = TreeFocused() && SelectedNode().isValid();
     bool fromList = !fromTree && ListFocused() && !SelectedRows().empty();
@@ -828,7 +845,8 @@ TCabinet *TExplorer::CloseTemporary() {
         return nullptr;
     QModelIndex node = SelectedNode();
     TTree *item = treeModel->ItemAt(node);
-    if (!item || !item->IsCabinet() || !static_cast<TCabinet *>(item)->Temporary || node.parent().isValid())
+    if (!item || !item->IsCabinet() || !static_cast<TCabinet *>(item)->Temporary ||
+        node.parent().isValid())
         return nullptr;
     SelectNeighbour(node);
     QModelIndex now = treeModel->ExistingIndexOf(item);
@@ -894,7 +912,8 @@ void TExplorer::ItemChanged(const TItemRef &item) {
         }
     }
     QModelIndex selected = SelectedNode();
-    if (QPersistentModelIndex(selected) != shown || (!selected.isValid() && shownRef.Serial() != 0 && !shownRef))
+    if (QPersistentModelIndex(selected) != shown ||
+        (!selected.isValid() && shownRef.Serial() != 0 && !shownRef))
         VTreeChange(selected);
     else if (shownRef.Serial() == item.Serial())
         RefreshList();

@@ -101,6 +101,9 @@ public:
     void VTreeChange(const QModelIndex &node);
 
     TTree *GetSelectedItem() const;
+    // What commands on the selection act on: the selected rows when the list has the focus,
+    // else the tree's selected node; empty when nothing is selected.
+    std::vector<TTree *> SelectedItems() const;
     std::string GetSelectedFilePath() const;
     int GetViewStyle() const { return viewStyle; }
     void SetViewStyle(int style);

@@ -31,7 +31,7 @@ const QString ContentsPage = u"index.html"_s;
 const QHash<int, THelpPlace> &HelpPlaces() {
     static const QHash<int, THelpPlace> places{
         {67, {u"mainwindow.html"_s, {}}},          {81, {u"cabinet.html"_s, u"new"_s}},
-        {74, {u"cabinet.html"_s, u"temporary"_s}}, {60, {u"options.html"_s, {}}},
+        {74, {u"cabinet.html"_s, u"temporary"_s}}, {1001, {u"cabinet.html"_s, u"search"_s}}, {60, {u"options.html"_s, {}}},
         {59, {u"options.html"_s, u"log"_s}},       {87, {u"options.html"_s, u"mirror"_s}},
         {88, {u"options.html"_s, u"other"_s}},     {57, {u"tools.html"_s, {}}},
     };

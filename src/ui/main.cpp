@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -44,6 +45,7 @@
 #include "ui/clipForm.h"
 #include "ui/common.h"
 #include "ui/detail.h"
+#include "ui/diskTools.h"
 #include "ui/explor.h"
 #include "ui/fileList.h"
 #include "ui/help.h"
@@ -201,6 +203,10 @@ void TMainForm::BuildMenus() {
     connect(AddMenuAction(this, mFile, "mFileAuto", "キャッシュの自動検出",
                           "キャッシュを検索し、新しいキャビネットに登録します。"),
             &QAction::triggered, this, &TMainForm::mFileAutoClick);
+    connect(AddMenuAction(
+                this, mFile, "mFileFind", "キャッシュの検索 (&S)...",
+                "指定フォルダの下にあるキャッシュをすべて探し、一時キャビネットとして開きます。"),
+            &QAction::triggered, this, &TMainForm::mFileFindClick);
     mFile->addSeparator();
     connect(AddMenuAction(this, mFile, "mFileOpen", "キャッシュを開く (&O)",
                           "一時キャビネットとして指定されたキャッシュを開きます。"),
@@ -208,6 +214,9 @@ void TMainForm::BuildMenus() {
     connect(AddMenuAction(this, mFile, "mFileClose", "キャッシュを閉じる (&C)",
                           "指定された一時キャビネット閉じます。"),
             &QAction::triggered, this, &TMainForm::mFileCloseClick);
+    connect(AddMenuAction(this, mFile, "mFileWarc", "WARC 形式で書き出す (&W)...",
+                          "指定オブジェクトの下のファイルを WARC ファイルに書き出します。"),
+            &QAction::triggered, this, &TMainForm::mFileWarcClick);
     mFile->addSeparator();
     connect(AddMenuAction(this, mFile, "mFileBrowse", "開く (&B)",
                           "指定フォルダを別のウィンドウで開きます。"),
@@ -333,6 +342,9 @@ void TMainForm::BuildMenus() {
     connect(AddMenuAction(this, pmMenu, "pmLink", "リンクチェック (&B)",
                           "指定Htmlファイルのリンク先をチェックします。"),
             &QAction::triggered, this, &TMainForm::mEditLinkClick);
+    connect(AddMenuAction(this, pmMenu, "pmWarc", "WARC 形式で書き出す (&W)...",
+                          "指定オブジェクトの下のファイルを WARC ファイルに書き出します。"),
+            &QAction::triggered, this, &TMainForm::mFileWarcClick);
     pmMenu->addSeparator();
     connect(AddMenuAction(this, pmMenu, "pmDelete", "削除 (&D)", "指定オブジェクトを削除します。"),
             &QAction::triggered, this, &TMainForm::mFileDelClick);
@@ -517,6 +529,12 @@ void TMainForm::closeEvent(QCloseEvent *event) {
         event->ignore();
         return;
     }
+    // A search or export that the user may stop is stopped first.
+    if (TCancelHold::Active()) {
+        cancelOnClose = true;
+        event->ignore();
+        return;
+    }
     {
         THourglass hourglass;
         const auto &cabinets = root.Cabinets();
@@ -545,6 +563,7 @@ void TMainForm::mFileClick() {
     set("mFileDel", item != nullptr);
     set("mFileProperty", item != nullptr);
     set("mFileRename", item != nullptr);
+    set("mFileWarc", item != nullptr);
 }
 
 void TMainForm::mEditClick() {
@@ -577,7 +596,7 @@ void TMainForm::pmMenuPopup() {
         findChild<QAction *>(QString::fromLatin1(name))->setEnabled(on);
     };
     if (item) {
-        for (const char *name : {"pmCopy", "pmCut", "pmDelete", "pmRename", "pmProperty"})
+        for (const char *name : {"pmCopy", "pmCut", "pmDelete", "pmRename", "pmProperty", "pmWarc"})
             set(name, true);
         if (item->IsFile()) {
             pmTool->menuAction()->setEnabled(true);
@@ -626,6 +645,84 @@ void TMainForm::mFileAutoClick() {
             unread.push_back(cabinet.get());
     if (!unread.empty())
         LoadAndShow(unread);
+}
+
+void TMainForm::mFileFindClick() {
+    if (explorer->HeldBack() || TCancelHold::Active())
+        return;
+    explorer->SetStatusText(Text("キャッシュを探すフォルダを指定してください。"));
+    std::string folder = CurrentFolder();
+    if (!AskFolder(folder, 1001))
+        return;
+    std::vector<TFoundStore> found;
+    int warnings = 0;
+    int opened = 0;
+    int registered = 0;
+    bool stopped = false;
+    std::vector<TItemRef> shown;
+    {
+        TCancelHold hold(*explorer);
+        cancelOnClose = false;
+        stopped = !SearchStores(*explorer, hold, folder, found, warnings);
+        for (const TFoundStore &store : found) {
+            if (stopped || hold.Cancelled() || cancelOnClose) {
+                stopped = true;
+                break;
+            }
+            bool known = false;
+            for (const auto &cabinet : root.Cabinets())
+                known = known || cabinet->Path == store.Folder;
+            if (known) {
+                ++registered;
+                continue;
+            }
+            TCabinet *cabinet =
+                root.AddCabinet(store.Kind, store.Folder, FoundStoreName(store.Folder));
+            cabinet->MakeTemporary();
+            TItemRef ref(cabinet);
+            LoadCabinet(*cabinet);
+            if (!ref.Get())
+                continue;
+            explorer->AddCabinet(*cabinet);
+            shown.push_back(ref);
+            ++opened;
+        }
+    }
+    QString text = Text("%1 個のキャッシュを一時キャビネットとして開きました。").arg(opened);
+    if (registered > 0)
+        text += Text("（登録済み %1 個）").arg(registered);
+    if (warnings > 0)
+        text += Text("（警告 %1 件）").arg(warnings);
+    if (stopped)
+        text += Text("（中止しました）");
+    explorer->SetStatusText(text);
+    if (!shown.empty() && shown.front().Get())
+        explorer->SelectItem(shown.front().Get());
+    if (found.empty() && !stopped)
+        seam::Messages().WarningBox("指定フォルダの下にキャッシュは見つかりませんでした。");
+    if (cancelOnClose)
+        close();
+}
+
+void TMainForm::mFileWarcClick() {
+    if (explorer->HeldBack() || TCancelHold::Active())
+        return;
+    std::vector<TTree *> items = explorer->SelectedItems();
+    if (items.empty())
+        return;
+    QString suggested = QDir::home().filePath(FromBytes(items.front()->Name()) + u".warc.gz"_s);
+    std::string path;
+    if (AskSaveFile) {
+        if (!AskSaveFile(path))
+            return;
+    } else {
+        QString chosen = QFileDialog::getSaveFileName(this, Text("WARC ファイルの保存"), suggested,
+                                                      Text("WARC ファイル (*.warc.gz)"));
+        if (chosen.isEmpty())
+            return;
+        path = ToBytes(chosen);
+    }
+    ExportItemsAsWarc(*explorer, items, path);
 }
 
 void TMainForm::mFileOpenClick() {

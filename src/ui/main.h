@@ -51,7 +51,9 @@ public:
     void mFileNewCabinetClick();
     void mFileNewFolderClick();
     void mFileAutoClick();
+    void mFileFindClick();
     void mFileOpenClick();
+    void mFileWarcClick();
     void mFileCloseClick();
     void mFileBrowseClick();
     void mFileDelClick();
@@ -87,6 +89,8 @@ public:
 
     // The folder the select-folder dialog answers in tests (empty: the real dialog runs).
     std::function<bool(std::string &folder, int helpTopic)> SelectFolder;
+    // The WARC file the save dialog answers in tests (empty: the real dialog runs).
+    std::function<bool(std::string &path)> AskSaveFile;
 
 protected:
     bool event(QEvent *event) override;
@@ -107,6 +111,7 @@ private:
     bool uninstalling = false;
     bool destroyed = false;
     bool refreshPending = false;
+    bool cancelOnClose = false;
     int tempCount = 1;
     std::string programPath;
     TConfigStore store;

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSizeGrip>
 #include <QStatusBar>
 
@@ -11,6 +12,7 @@ namespace {
 constexpr int PanelHeight = 20;
 constexpr int GripWidth = 40;
 constexpr int BarWidth = 120;
+constexpr int CancelWidth = 64;
 // The bar's own range: one step per pixel of its width, so a pass over any number of records
 // repaints it at most this many times (a repaint of the bar costs far more than a record).
 constexpr int BarSteps = BarWidth;
@@ -30,6 +32,11 @@ TIeStatus::TIeStatus(QWidget *parent) : QWidget(parent) {
     bar->setRange(0, BarSteps);
     bar->setValue(0);
     bar->setTextVisible(false);
+    cancel = new QPushButton(QStringLiteral("中止"), this);
+    cancel->setObjectName(QStringLiteral("PCancel"));
+    cancel->setFocusPolicy(Qt::NoFocus);
+    cancel->hide();
+    connect(cancel, &QPushButton::clicked, this, &TIeStatus::Cancelled);
     auto *statusBar = new QStatusBar(this);
     statusBar->setObjectName(QStringLiteral("SizeGrip"));
     statusBar->setSizeGripEnabled(true);
@@ -42,7 +49,19 @@ void TIeStatus::Arrange() {
     int barLeft = gripLeft - BarWidth - 2;
     grip->setGeometry(gripLeft, 2, GripWidth, PanelHeight);
     bar->setGeometry(barLeft, 2, BarWidth, 18);
-    message->setGeometry(2, 2, std::max(0, barLeft - 2 - 2), 18);
+    int messageRight = barLeft - 2;
+    if (!cancel->isHidden()) {
+        messageRight -= CancelWidth + 2;
+        cancel->setGeometry(messageRight + 2, 2, CancelWidth, 18);
+    }
+    message->setGeometry(2, 2, std::max(0, messageRight - 2), 18);
+}
+
+void TIeStatus::ShowCancel(bool visible) {
+    cancel->setVisible(visible);
+    Arrange();
+    if (visible)
+        cancel->repaint();
 }
 
 void TIeStatus::resizeEvent(QResizeEvent *event) {
@@ -87,7 +106,8 @@ void TIeStatus::ShowPosition() {
     int value = 0;
     long double span = static_cast<long double>(maximum) - static_cast<long double>(minimum);
     if (span > 0) {
-        long double done = (static_cast<long double>(position) - static_cast<long double>(minimum)) / span;
+        long double done =
+            (static_cast<long double>(position) - static_cast<long double>(minimum)) / span;
         value = static_cast<int>(std::clamp<long double>(done, 0, 1) * BarSteps);
     }
     if (value == shown)

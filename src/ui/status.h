@@ -7,6 +7,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QSizeGrip;
 
 class TIeStatus : public QWidget {
@@ -26,8 +27,16 @@ public:
     // The bar's position in the 64-bit range given to StartProgress.
     int64_t Position() const { return position; }
 
+    // Shows or hides the Cancel button left of the bar, for work the user may stop.
+    void ShowCancel(bool visible);
+    QPushButton *CancelButton() const { return cancel; }
+
     QLabel *MessageArea() const { return message; }
     QProgressBar *Bar() const { return bar; }
+
+signals:
+    // The Cancel button was pressed.
+    void Cancelled();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -37,6 +46,7 @@ private:
     void ShowPosition();
     QLabel *message;
     QProgressBar *bar;
+    QPushButton *cancel;
     QWidget *grip;
     int64_t minimum = 0;
     int64_t maximum = 100;

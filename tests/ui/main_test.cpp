@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QProcess>
 #include <QSplitter>
 #include <QTest>
@@ -79,6 +81,7 @@ private Q_SLOTS:
     void menuRules();
     void keyboardMenusKeepTheListSelection();
     void temporaryCabinets();
+    void findStoresAndExportWarc();
     void newCabinet();
     void refreshFollowsTheDisk();
     void copyAndPasteIntoAPlainLog();
@@ -116,6 +119,10 @@ void TMainTest::captionsAndHints_data() {
     row("mFileAuto", "キャッシュの自動検出", "キャッシュを検索し、新しいキャビネットに登録します。");
     row("mFileOpen", "キャッシュを開く (&O)", "一時キャビネットとして指定されたキャッシュを開きます。");
     row("mFileClose", "キャッシュを閉じる (&C)", "指定された一時キャビネット閉じます。");
+    row("mFileFind", "キャッシュの検索 (&S)...",
+        "指定フォルダの下にあるキャッシュをすべて探し、一時キャビネットとして開きます。");
+    row("pmWarc", "WARC 形式で書き出す (&W)...",
+        "指定オブジェクトの下のファイルを WARC ファイルに書き出します。");
     row("mFileBrowse", "開く (&B)", "指定フォルダを別のウィンドウで開きます。");
     row("mFileExit", "終了 (&X)", "トローラーを終了します。");
     row("mEditPaste", "貼り付け (&P)", "クリップボードの内容を指定された項目に貼り付けます。");
@@ -295,6 +302,59 @@ void TMainTest::temporaryCabinets() {
     form->close();
     form->FormDestroy();
     QVERIFY(fixture->RegistryText().find("一時キャビネット") == std::string::npos);
+}
+
+void TMainTest::findStoresAndExportWarc() {
+    auto form = StartForm();
+    TBoxAnswers boxes;
+    QString disk = fixture->Folder() + QStringLiteral("/disk");
+    QVERIFY(QDir().mkpath(disk + QStringLiteral("/Users/kim/Cache")));
+    QVERIFY(QDir().mkpath(disk + QStringLiteral("/stray")));
+    QVERIFY(QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-R"),
+                                                     fixture->Folder() + QStringLiteral("/samples/netscape2/."),
+                                                     disk + QStringLiteral("/Users/kim/Cache")}) == 0);
+    QFile stray(disk + QStringLiteral("/stray/index.dat"));
+    QVERIFY(stray.open(QIODevice::WriteOnly) && stray.write("not a cache") > 0);
+    stray.close();
+    std::string asked;
+    form->SelectFolder = [&](std::string &chosen, int) {
+        chosen = asked;
+        return true;
+    };
+
+    // The registered demo caches are not opened twice; a folder without stores says so.
+    asked = (fixture->Folder() + QStringLiteral("/samples")).toStdString();
+    form->mFileFindClick();
+    QCOMPARE(form->Cabinets().Cabinets().size(), size_t{8});
+    QVERIFY(form->Explorer()->Status()->Message().contains(U("登録済み")));
+    asked = (disk + QStringLiteral("/stray")).toStdString();
+    form->mFileFindClick();
+    QCOMPARE(boxes.Shown, std::vector<std::string>{"warning: 指定フォルダの下にキャッシュは見つかりませんでした。"});
+
+    asked = disk.toStdString();
+    form->mFileFindClick();
+    QCOMPARE(form->Cabinets().Cabinets().size(), size_t{9});
+    TCabinet *found = form->Cabinets().Cabinets().back().get();
+    QCOMPARE(found->Name(), std::string("kim/Cache"));
+    QVERIFY(found->Temporary && found->Kind == KindNetscape2 && found->ChildCount() > 0);
+    QCOMPARE(form->Explorer()->GetSelectedItem(), found);
+    QVERIFY(form->Explorer()->Status()->CancelButton()->isHidden());
+
+    // The found cache goes out as a WARC file; the report box tells how many files it holds.
+    QString warc = fixture->Folder() + QStringLiteral("/out.warc.gz");
+    form->AskSaveFile = [&](std::string &path) {
+        path = warc.toStdString();
+        return true;
+    };
+    form->Explorer()->Tree()->setFocus();
+    form->mFileWarcClick();
+    QFile written(warc);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.read(2), QByteArray("\x1f\x8b"));
+    auto *report = form->findChild<QMessageBox *>(QStringLiteral("ReportBox"));
+    QVERIFY(report);
+    QVERIFY(report->text().contains(U("WARC ファイルに書き出しました")));
+    report->close();
 }
 
 void TMainTest::newCabinet() {

@@ -16,6 +16,7 @@
 #include "ui/clipForm.h"
 #include "ui/common.h"
 #include "ui/detail.h"
+#include "ui/diskTools.h"
 #include "ui/fileList.h"
 #include "ui/linkForm.h"
 #include "ui/opt.h"
@@ -62,6 +63,15 @@ void TScreenshots::mainWindowInEveryStyle() {
         form.mViewStyleClick(style, true);
         QTest::qWait(50);
         SaveScreenshot(&form, QString::fromLatin1(names[style]));
+    }
+    {
+        // A search for caches below a folder, under way: its progress and the Cancel button.
+        TCancelHold hold(*explorer);
+        explorer->SetStatusText(QString::fromUtf8("キャッシュを検索しています（1204 フォルダ、3 個）: /media/old-disk/WINDOWS/Temporary Internet Files"));
+        explorer->StartProgress(0, 10);
+        explorer->StepProgress(4);
+        SaveScreenshot(&form, u"main-searching"_s);
+        explorer->ResetProgress();
     }
     form.close();
 }
