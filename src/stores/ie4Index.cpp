@@ -9,15 +9,11 @@
 #include "platform/fs.h"
 #include "platform/seam.h"
 #include "stores/reading.h"
+#include "stores/urlCache.h"
 
 namespace {
 // File header.
 constexpr uint64_t FirstTableField = 32;
-constexpr uint64_t FolderCountField = 72;
-constexpr uint64_t FolderList = 76;
-constexpr uint64_t FolderEntrySize = 12;
-constexpr uint64_t FolderNameField = 4;
-constexpr uint64_t FolderNameSize = 8;
 
 // Hash table.
 constexpr std::string_view TableMagic = "HASH";
@@ -40,11 +36,6 @@ constexpr uint64_t FileNameField = 64;
 constexpr uint64_t HeadersField = 72;
 constexpr uint32_t NoCacheFile = 255;
 
-// In a sound index every text belongs to one record, so the texts together are shorter than
-// the file. Records that share texts or hash entries that share records could otherwise make
-// a small file cost time and memory without end.
-constexpr uint64_t TextBudgetFactor = 16;
-
 struct TTable {
     uint64_t First; // the first entry
     uint64_t End;   // the terminating entry
@@ -57,13 +48,12 @@ public:
     // False at the first fault; the entries filed before it stay.
     bool Read() {
         uint32_t firstTable = 0;
-        if (!ReadFolders() || !in.U32(FirstTableField, firstTable))
+        if (!ReadUrlCacheFolders(in, folders) || !in.U32(FirstTableField, firstTable))
             return false;
         int64_t used = 0;
         if (!FollowChain(firstTable, used))
             return false;
         seam::StartProgress(0, used);
-        textBudget = TextBudgetFactor * in.Size();
         for (const TTable &table : tables)
             for (uint64_t entry = table.First; entry < table.End; entry += EntrySize) {
                 uint32_t record = 0;
@@ -75,20 +65,6 @@ public:
     }
 
 private:
-    bool ReadFolders() {
-        uint32_t count = 0;
-        if (!in.U32(FolderCountField, count) ||
-            !in.Has(FolderList, static_cast<uint64_t>(count) * FolderEntrySize))
-            return false;
-        folders.reserve(count);
-        for (uint64_t i = 0; i < count; ++i) {
-            std::string_view name;
-            in.Text(FolderList + i * FolderEntrySize + FolderNameField, FolderNameSize, name);
-            folders.push_back(name);
-        }
-        return true;
-    }
-
     // Collects the tables of the chain and counts their used entries. A table whose entries
     // run on into the bytes after it is read as they come; but a chain that comes back to a
     // table would never end, and tables that share their entries could be walked over and
@@ -121,18 +97,6 @@ private:
         return true;
     }
 
-    // A NUL-terminated text at offset; false when it runs past the file or the budget.
-    bool TextAt(uint64_t offset, std::string_view &text) {
-        bool terminated = false;
-        if (!in.Text(offset, in.Size(), text, &terminated) || !terminated)
-            return false;
-        const uint64_t cost = text.size() + 1;
-        if (cost > textBudget)
-            return false;
-        textBudget -= cost;
-        return true;
-    }
-
     bool ReadRecord(uint64_t record) {
         std::string_view magic;
         if (!in.Bytes(record, RecordMagic.size(), magic))
@@ -154,8 +118,9 @@ private:
             !in.U32(record + HeadersField, headers))
             return false;
         std::string_view addressText, fileNameText, headersText;
-        if (!TextAt(record + address, addressText) || !TextAt(record + fileName, fileNameText) ||
-            !TextAt(record + headers, headersText))
+        if (!texts.TextAt(record + address, addressText) ||
+            !texts.TextAt(record + fileName, fileNameText) ||
+            !texts.TextAt(record + headers, headersText))
             return false;
         data.URL.assign(addressText);
         data.CacheFile.assign(folders[folder]);
@@ -175,35 +140,17 @@ private:
     TByteReader in;
     std::vector<std::string_view> folders; // names inside the image
     std::vector<TTable> tables;
-    uint64_t textBudget = 0;
+    TUrlCacheTexts texts{in};
     TFileData data; // kept across records
 };
 } // namespace
 
 bool ReadIE4IndexImage(TCabinet &cabinet, std::string_view image, const std::string &path) {
-    bool complete = false;
-    if (image.empty()) {
-        ShowCacheReadError(path);
-    } else if (image.substr(0, IE4IndexSignature.size()) == IE4IndexSignature) {
-        complete = TIE4Reader(cabinet, image).Read();
-        if (!complete)
-            ShowCacheReadError(path);
-    }
-    cabinet.IndexComplete = complete;
-    seam::ResetProgress();
-    return complete;
+    return ReadUrlCacheImage(
+        cabinet, image, path, IE4IndexSignature,
+        [](TCabinet &into, std::string_view bytes) { return TIE4Reader(into, bytes).Read(); });
 }
 
 void ReadIE4Index(TCabinet &cabinet, const std::string &path) {
-    std::string index = path;
-    if (!fs::FileExists(path)) {
-        const std::string folder = fs::WithTrailingSlash(path);
-        index = fs::FindStoreFile(folder, "index.dat");
-        if (index.empty())
-            index = folder + "index.dat";
-    }
-    std::string image;
-    if (!ReadIndexFile(cabinet, index, image))
-        return;
-    ReadIE4IndexImage(cabinet, image, index);
+    ReadUrlCacheIndex(cabinet, path, ReadIE4IndexImage);
 }

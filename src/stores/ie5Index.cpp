@@ -9,15 +9,11 @@
 #include "platform/fs.h"
 #include "platform/seam.h"
 #include "stores/reading.h"
+#include "stores/urlCache.h"
 
 namespace {
 // File header: the same as in the 4.x index.
 constexpr uint64_t FirstTableField = 32;
-constexpr uint64_t FolderCountField = 72;
-constexpr uint64_t FolderList = 76;
-constexpr uint64_t FolderEntrySize = 12;
-constexpr uint64_t FolderNameField = 4;
-constexpr uint64_t FolderNameSize = 8;
 
 // Hash table: a header, then entries of a hash (whose low bits say how the entry is used)
 // and a record offset. The blocks after the 448th entry are padding.
@@ -52,10 +48,6 @@ constexpr uint8_t FirstNoFolder = 0xFE; // 0xFE and 0xFF: no cached file
 // daily and weekly folders.
 constexpr std::string_view VisitedPrefix = "Visited: ";
 constexpr size_t PeriodPrefixSize = 19;
-
-// As in the 4.x index: texts shared between records could otherwise make a small file cost
-// time and memory without end.
-constexpr uint64_t TextBudgetFactor = 16;
 
 bool IsPeriodPrefix(std::string_view address) {
     if (address.size() < PeriodPrefixSize || address[0] != ':' || address[17] != ':' ||
@@ -95,13 +87,12 @@ public:
     // False at the first fault; the entries filed before it stay.
     bool Read() {
         uint32_t firstTable = 0;
-        if (!ReadFolders() || !in.U32(FirstTableField, firstTable))
+        if (!ReadUrlCacheFolders(in, folders) || !in.U32(FirstTableField, firstTable))
             return false;
         int64_t used = 0;
         if (!FollowChain(firstTable, used))
             return false;
         seam::StartProgress(0, used);
-        textBudget = TextBudgetFactor * in.Size();
         for (const TTable &table : tables)
             for (uint64_t entry = table.First; entry < table.End; entry += EntrySize) {
                 uint32_t hash = 0, record = 0;
@@ -117,20 +108,6 @@ private:
     static bool Used(uint32_t hash, uint32_t record) {
         const uint32_t use = hash & HashUseMask;
         return record != NoRecord && record != FreeRecord && use != HashDeleted && use != HashFree;
-    }
-
-    bool ReadFolders() {
-        uint32_t count = 0;
-        if (!in.U32(FolderCountField, count) ||
-            !in.Has(FolderList, static_cast<uint64_t>(count) * FolderEntrySize))
-            return false;
-        folders.reserve(count);
-        for (uint64_t i = 0; i < count; ++i) {
-            std::string_view name;
-            in.Text(FolderList + i * FolderEntrySize + FolderNameField, FolderNameSize, name);
-            folders.push_back(name);
-        }
-        return true;
     }
 
     // Collects the tables of the chain and counts their used entries. Every entry must lie
@@ -171,20 +148,6 @@ private:
         return true;
     }
 
-    bool Spend(uint64_t cost) {
-        if (cost > textBudget)
-            return false;
-        textBudget -= cost;
-        return true;
-    }
-
-    // A NUL-terminated text at offset; false when it runs past the file or the budget.
-    bool TextAt(uint64_t offset, std::string_view &text) {
-        bool terminated = false;
-        return in.Text(offset, in.Size(), text, &terminated) && terminated &&
-               Spend(text.size() + 1);
-    }
-
     bool ReadRecord(uint64_t record) {
         std::string_view magic;
         if (!in.Bytes(record, RecordMagic.size(), magic))
@@ -201,10 +164,10 @@ private:
             !in.U32(record + HeadersSizeField, headersSize))
             return false;
         std::string_view addressText, headersText;
-        if (!TextAt(record + address, addressText))
+        if (!texts.TextAt(record + address, addressText))
             return false;
         if (headersSize != 0 &&
-            (!in.Bytes(record + headers, headersSize, headersText) || !Spend(headersSize)))
+            (!in.Bytes(record + headers, headersSize, headersText) || !texts.Spend(headersSize)))
             return false;
         headersText = headersText.substr(0, headersText.find('\0'));
 
@@ -214,7 +177,7 @@ private:
             addressText = filed;
         } else if (folder < FirstNoFolder) {
             std::string_view fileNameText;
-            if (folder >= folders.size() || !TextAt(record + fileName, fileNameText))
+            if (folder >= folders.size() || !texts.TextAt(record + fileName, fileNameText))
                 return false;
             data.CacheFile.assign(folders[folder]);
             data.CacheFile += '/';
@@ -235,35 +198,17 @@ private:
     TByteReader in;
     std::vector<std::string_view> folders; // names inside the image
     std::vector<TTable> tables;
-    uint64_t textBudget = 0;
+    TUrlCacheTexts texts{in};
     TFileData data; // kept across records
 };
 } // namespace
 
 bool ReadIE5IndexImage(TCabinet &cabinet, std::string_view image, const std::string &path) {
-    bool complete = false;
-    if (image.empty()) {
-        ShowCacheReadError(path);
-    } else if (image.substr(0, IE5IndexSignature.size()) == IE5IndexSignature) {
-        complete = TIE5Reader(cabinet, image).Read();
-        if (!complete)
-            ShowCacheReadError(path);
-    }
-    cabinet.IndexComplete = complete;
-    seam::ResetProgress();
-    return complete;
+    return ReadUrlCacheImage(
+        cabinet, image, path, IE5IndexSignature,
+        [](TCabinet &into, std::string_view bytes) { return TIE5Reader(into, bytes).Read(); });
 }
 
 void ReadIE5Index(TCabinet &cabinet, const std::string &path) {
-    std::string index = path;
-    if (!fs::FileExists(path)) {
-        const std::string folder = fs::WithTrailingSlash(path);
-        index = fs::FindStoreFile(folder, "index.dat");
-        if (index.empty())
-            index = folder + "index.dat";
-    }
-    std::string image;
-    if (!ReadIndexFile(cabinet, index, image))
-        return;
-    ReadIE5IndexImage(cabinet, image, index);
+    ReadUrlCacheIndex(cabinet, path, ReadIE5IndexImage);
 }
