@@ -1,24 +1,7 @@
 #!/usr/bin/env bash
 # trawler-cli end to end: output format, exit status, messages, reindex, and the demo samples.
 set -u
-cli=$1
-source_dir=$2
-export TZ=Asia/Tokyo
-fails=0
-pass=0
-check() { # name expected actual
-    if [ "$2" == "$3" ]; then
-        pass=$((pass + 1))
-    else
-        fails=$((fails + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# The command line must never touch the user's settings.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
+source "$2/tests/cli/lib/harness.sh"
 
 # A mirror log with two entries, one a root page.
 mkdir -p "$work/mirror/http=h/a"

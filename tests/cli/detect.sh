@@ -3,23 +3,8 @@
 # and completed, the registry file never written, usage errors, and the demo caches found
 # through detection.
 set -u
-cli=$1
-source_dir=$2
-export TZ=Asia/Tokyo
-fails=0
-pass=0
-check() { # name expected actual
-    if [ "$2" == "$3" ]; then
-        pass=$((pass + 1))
-    else
-        fails=$((fails + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$2/tests/cli/lib/harness.sh"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" TRAWLER_REGISTRY="$work/home/own.reg"
-mkdir -p "$HOME"
 
 # The browsers of the shared fixture, with their profile folders.
 r="$work/root"

@@ -4,23 +4,7 @@
 # found exactly where GNU find lists their marker files, with the entry counts and access times
 # that `list` gives; warnings and usage errors.
 set -u
-cli=$1
-source_dir=$2
-export TZ=Asia/Tokyo
-fails=0
-pass=0
-check() { # name expected actual
-    if [ "$2" == "$3" ]; then
-        pass=$((pass + 1))
-    else
-        fails=$((fails + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
+source "$2/tests/cli/lib/harness.sh"
 
 bash "$source_dir/scripts/make-demo.sh" "$work/demo" >/dev/null
 s="$work/demo/samples"

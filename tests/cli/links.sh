@@ -1,24 +1,8 @@
 #!/usr/bin/env bash
 # trawler-cli links: the links of one HTML file, looked up in every cabinet.
 set -u
-cli=$1
-source_dir=$2
+source "$2/tests/cli/lib/harness.sh"
 samples=$source_dir/samples
-export TZ=Asia/Tokyo
-fails=0
-pass=0
-check() { # name expected actual
-    if [ "$2" == "$3" ]; then
-        pass=$((pass + 1))
-    else
-        fails=$((fails + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
 header=$(printf 'link\turl\tcabinet\titem\texists')
 site=http://www.kestrel-valley.example
 photos=http://photos.kestrel-valley.example

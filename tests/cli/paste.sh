@@ -2,23 +2,7 @@
 # trawler-cli paste: the demo site pasted from the demo caches into a mirror log and a plain
 # log, where the files land, the mirror's index, moves, overwrite answers and refusals.
 set -u
-cli=$1
-source_dir=$2
-export TZ=Asia/Tokyo
-fails=0
-pass=0
-check() { # name expected actual
-    if [ "$2" == "$3" ]; then
-        pass=$((pass + 1))
-    else
-        fails=$((fails + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
+source "$2/tests/cli/lib/harness.sh"
 www=http://www.kestrel-valley.example
 photos=http://photos.kestrel-valley.example
 fresh() { # name: empty mirror and plain log, fresh copies of the caches

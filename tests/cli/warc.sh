@@ -2,28 +2,12 @@
 # trawler-cli warc: the demo cabinets exported as one WARC file, read back and checked by an
 # independent WARC parser (warcio.js, set up in tests/warc by scripts/test.sh).
 set -u
-cli=$1
-source_dir=$2
+source "$2/tests/cli/lib/harness.sh"
 validator=$source_dir/tests/warc/validate.mjs
-export TZ=Asia/Tokyo
-fails=0
-pass=0
-check() { # name expected actual
-    if [ "$2" == "$3" ]; then
-        pass=$((pass + 1))
-    else
-        fails=$((fails + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
 if [ ! -d "$source_dir/tests/warc/node_modules/warcio" ]; then
     echo "the validator is not set up: run npm ci --prefix tests/warc (scripts/test.sh does)"
     exit 1
 fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
 bash "$source_dir/scripts/make-demo.sh" "$work/demo" >/dev/null
 samples=$work/demo/samples
 kinds="plain-log mirror-log netscape1 netscape2 msie2 msie3 tapline msie4"
