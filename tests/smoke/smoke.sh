@@ -2,8 +2,9 @@
 # The real program in a real X server: starts trawler on a fresh demo set-up under a private
 # Xvfb, finds its main window, refreshes, toggles the status bar through the View menu, opens
 # help, checks that a second start hands over to the first and ends, opens a folder window, the
-# file list of a cabinet and the link check of the demo site's start page, quits through the
-# File menu and checks that the settings were written back.
+# file list of a cabinet and the link check of the demo site's start page, opens a cache found
+# below a folder through the select-folder dialog, quits through the File menu and checks that
+# the settings were written back.
 # Usage: smoke.sh TRAWLER SOURCE_DIR. Exit 0 passed, 1 failed, 77 skipped (no Xvfb or xdotool).
 set -u
 trawler=$1
@@ -210,6 +211,40 @@ done
 [ -n "$link_window" ] || fail "no link check window (リンクチェック - RootPage.html) after 5 tries"
 echo "   $(timeout 5 xdotool getwindowname "$link_window") (try $try)"
 alive "after opening the link check"
+
+step "caches below a folder through キャッシュの検索 (&S)"
+# A copy of one demo cache deep in a disk-like tree, with a file that only looks like an index.
+mkdir -p "$work/disk/Windows/Profiles/kim/Cache" "$work/disk/stray"
+cp -R "$work/demo/samples/netscape2/." "$work/disk/Windows/Profiles/kim/Cache/"
+echo "not a cache" >"$work/disk/stray/index.dat"
+focus
+keys alt+f
+wait_menu open || fail "Alt+F opened no menu"
+keys s
+select_window=$(wait_window '^フォルダを選択$' 10) || fail "no select-folder dialog within 10 s of キャッシュの検索"
+timeout 5 xdotool windowfocus --sync "$select_window" || fail "could not focus the select-folder dialog"
+# The folder field has the focus with its text selected: typing replaces it, Enter goes to the
+# folder, and OK (after the field in the tab order) takes it.
+timeout 10 xdotool type --delay 5 "$work/disk" || fail "could not type the folder"
+keys Return
+sleep 0.3
+keys Tab
+keys Return
+# The found cache is opened as a temporary cabinet and selected; 開く shows it in a window.
+found_window=""
+for try in 1 2 3 4 5; do
+    sleep 0.5
+    focus
+    keys alt+f
+    wait_menu open || fail "Alt+F opened no menu"
+    keys b
+    wait_menu closed || fail "the File menu stayed open after B"
+    found_window=$(wait_window '^TR - kim/Cache$' 3) && break
+    alive "while opening the found cache"
+done
+[ -n "$found_window" ] || fail "no folder window of the found cache (TR - kim/Cache) after 5 tries"
+echo "   $(timeout 5 xdotool getwindowname "$found_window") (try $try)"
+alive "after the search"
 
 step "quit through 終了 (&X)"
 focus
