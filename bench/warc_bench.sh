@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Whole-process figure: `trawler-cli warc` over a generated mirror log of 20 000 small cached
 # files (2 to 12 KB of page text each, 100 per folder), against `cat` of the same files into
-# one file, and against `gzip -6` of the same bytes (the compression alone, at the level the
+# one file, and against `gzip -1` of the same bytes (the compression alone, at the level the
 # export uses); all with the files in the page cache (each is run once before it is timed).
 # Prints wall time, payload MB/s and peak memory of three runs of each.
 # usage: bench/warc_bench.sh [path/to/trawler-cli]   (default: build/release/trawler-cli)
@@ -40,7 +40,7 @@ bytes=$(find "$work/log" -name '*.html' -print0 | du -cb --files0-from=- | tail 
 echo "payload: 20000 files, $bytes bytes"
 mbps() { python3 -c "import sys; print('%.1f' % ($bytes / 1e6 / float(sys.argv[1])))" "$1"; }
 run_cat() { find "$work/log" -name '*.html' -print0 | xargs -0 cat >"$work/cat.out"; }
-run_gzip() { find "$work/log" -name '*.html' -print0 | xargs -0 cat | gzip -6 >"$work/cat.gz"; }
+run_gzip() { find "$work/log" -name '*.html' -print0 | xargs -0 cat | gzip -1 >"$work/cat.gz"; }
 run_warc() { "$cli" warc --cabinet "$work/log" --output "$work/out.warc.gz" 1: 2>/dev/null; }
 run_cat
 run_warc
