@@ -2,6 +2,7 @@
 // core end to end. Messages the desktop program shows in a box go to standard error as
 // "error: TEXT" or "warning: TEXT", one per line. Exit status: 0 when no error message was
 // shown, 1 when one was, 2 for wrong usage or a missing folder.
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -99,42 +100,117 @@ std::string DateField(double dateTime) {
     return text;
 }
 
-void PrintList(const TCabinet &cabinet, bool json) {
-    std::string out;
-    if (json)
-        out += "[";
-    else
-        out += "url\tsize\tmodified\taccessed\tcontent_type\tcache_file\troot_page\tlocal_path\n";
+void PrintJsonList(const TCabinet &cabinet) {
+    std::string out = "[";
     bool first = true;
     ForEachDescendant(cabinet, [&](const TTree &item) {
         if (!item.IsFile())
             return;
         const auto &file = static_cast<const TFile &>(item);
-        if (json) {
-            out += first ? "\n  {" : ",\n  {";
-            out += JsonNameField("url", file.GetURL());
-            out += ", \"size\": " + std::to_string(file.Size);
-            out += ", \"modified\": " + JsonString(DateField(file.Modified));
-            out += ", \"accessed\": " + JsonString(DateField(file.Accessed));
-            out += ", \"content_type\": " + JsonString(file.ContentType);
-            out += ", " + JsonNameField("cache_file", file.CacheFile);
-            out += ", \"root_page\": " + std::to_string(file.RootPage ? 1 : 0);
-            out += ", " + JsonNameField("local_path", file.GetLocalPath()) + "}";
-        } else {
-            out += EscapeField(file.GetURL()) + '\t' + std::to_string(file.Size) + '\t' +
-                   DateField(file.Modified) + '\t' + DateField(file.Accessed) + '\t' +
-                   EscapeField(file.ContentType) + '\t' + EscapeField(file.CacheFile) + '\t' +
-                   (file.RootPage ? "1" : "0") + '\t' + EscapeField(file.GetLocalPath()) + '\n';
-        }
+        out += first ? "\n  {" : ",\n  {";
+        out += JsonNameField("url", file.GetURL());
+        out += ", \"size\": " + std::to_string(file.Size);
+        out += ", \"modified\": " + JsonString(DateField(file.Modified));
+        out += ", \"accessed\": " + JsonString(DateField(file.Accessed));
+        out += ", \"content_type\": " + JsonString(file.ContentType);
+        out += ", " + JsonNameField("cache_file", file.CacheFile);
+        out += ", \"root_page\": " + std::to_string(file.RootPage ? 1 : 0);
+        out += ", " + JsonNameField("local_path", file.GetLocalPath()) + "}";
         first = false;
         if (out.size() > (1 << 20)) {
             std::fwrite(out.data(), 1, out.size(), stdout);
             out.clear();
         }
     });
-    if (json)
-        out += first ? "]\n" : "\n]\n";
+    out += first ? "]\n" : "\n]\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+// One line per file, written straight into one buffer. The walk is ForEachDescendant's, with
+// the items a few places ahead fetched into the processor's cache while a line is made, and
+// each file's address is its folders' part, kept escaped from the folder's own visit, and its
+// own name, as TFile::GetURL joins them.
+void PrintTsvList(const TCabinet &cabinet) {
+    constexpr size_t Block = 1 << 20;
+    std::string out = "url\tsize\tmodified\taccessed\tcontent_type\tcache_file\troot_page\t"
+                      "local_path\n";
+    out.reserve(Block + (Block >> 2));
+    const bool plain = cabinet.Kind == KindPlainLog;
+    TDateText modified, accessed;
+    std::string folders;         // escaped "NAME/" of each folder on the way down
+    std::vector<size_t> ends{0}; // where the part of each depth ends in folders
+    struct TFrame {
+        const TTree *folder;
+        size_t next;
+    };
+    std::vector<TFrame> stack{{&cabinet, 0}};
+    while (!stack.empty()) {
+        TFrame &top = stack.back();
+        const auto &list = top.folder->Children();
+        if (top.next >= list.size()) {
+            stack.pop_back();
+            continue;
+        }
+        // Fetched ahead into the processor's cache: the items six places on, then for the
+        // files four and two places on the place of their cached file's name in its folder's
+        // listing, then the name itself.
+        if (top.next + 6 < list.size()) {
+            const char *item = reinterpret_cast<const char *>(list[top.next + 6].get());
+            for (size_t line = 0; line < sizeof(TFile); line += 64)
+                __builtin_prefetch(item + line);
+        }
+        for (size_t on = 2; on <= 4 && top.next + on < list.size(); on += 2) {
+            const TTree &item = *list[top.next + on];
+            if (!item.IsFile())
+                continue;
+            cabinet.Listings.Prefetch(static_cast<const TFile &>(item).CacheFile, on == 4);
+        }
+        const TTree *child = list[top.next++].get();
+        const size_t depth = stack.size();
+        if (child->IsFile()) {
+            const auto &file = static_cast<const TFile &>(*child);
+            out.append(folders, 0, ends[depth - 1]);
+            if (plain)
+                AppendEscaped(out, file.LocalName());
+            else if (!file.RootPage)
+                AppendEscaped(out, file.Name());
+            char number[16];
+            const auto size = std::to_chars(number, number + sizeof number, file.Size);
+            out += '\t';
+            out.append(number, size.ptr);
+            out += '\t';
+            modified.Append(out, file.Modified);
+            out += '\t';
+            accessed.Append(out, file.Accessed);
+            out += '\t';
+            AppendEscaped(out, file.ContentType);
+            out += '\t';
+            AppendEscaped(out, file.CacheFile);
+            out += file.RootPage ? "\t1\t" : "\t0\t";
+            AppendEscaped(out, file.GetLocalPath());
+            out += '\n';
+            if (out.size() > Block) {
+                std::fwrite(out.data(), 1, out.size(), stdout);
+                out.clear();
+            }
+        }
+        if (!child->Children().empty()) {
+            folders.resize(ends[depth - 1]);
+            AppendEscaped(folders, plain ? child->LocalName() : child->Name());
+            folders += '/';
+            ends.resize(depth + 1);
+            ends[depth] = folders.size();
+            stack.push_back({child, 0});
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+void PrintList(const TCabinet &cabinet, bool json) {
+    if (json)
+        PrintJsonList(cabinet);
+    else
+        PrintTsvList(cabinet);
 }
 
 void PrintTree(const TCabinet &cabinet) {
@@ -158,8 +234,7 @@ void PrintTree(const TCabinet &cabinet) {
 int OwnCommand(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "detect" || arg == "paste" || arg == "links" || arg == "find" ||
-            arg == "warc")
+        if (arg == "detect" || arg == "paste" || arg == "links" || arg == "find" || arg == "warc")
             return i;
         if (arg.size() > 2 && arg[0] == '-' && arg[1] == '-' && arg != "--move" && arg != "--help")
             ++i; // every other option takes a value

@@ -1,31 +1,72 @@
 #include "cli/output.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <iconv.h>
 
+#include "platform/datetime.h"
+
 std::string EscapeField(std::string_view text) {
     std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '\t':
-            out += "\\t";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            out += c;
-        }
-    }
+    AppendEscaped(out, text);
     return out;
+}
+
+void AppendEscaped(std::string &out, std::string_view text) {
+    // Runs of ordinary bytes go in whole; the test is a table look-up per byte.
+    static constexpr auto special = [] {
+        std::array<bool, 256> table{};
+        table['\t'] = table['\r'] = table['\n'] = table['\\'] = true;
+        return table;
+    }();
+    const char *at = text.data();
+    const char *const end = at + text.size();
+    while (at < end) {
+        const char *run = at;
+        while (at < end && !special[static_cast<unsigned char>(*at)])
+            ++at;
+        out.append(run, static_cast<size_t>(at - run));
+        if (at == end)
+            break;
+        const char c = *at++;
+        const char escaped[2] = {'\\', c == '\t' ? 't' : c == '\r' ? 'r' : c == '\n' ? 'n' : '\\'};
+        out.append(escaped, 2);
+    }
+}
+
+void TDateText::Append(std::string &out, double dateTime) {
+    if (dateTime == 0)
+        return;
+    if (size == 0 || dateTime != last) {
+        const TDateFields f = DecodeDateTime(dateTime);
+        if (f.Year >= 0 && f.Year <= 9999) {
+            auto two = [this](size_t at, int value) {
+                text[at] = static_cast<char>('0' + value / 10);
+                text[at + 1] = static_cast<char>('0' + value % 10);
+            };
+            two(0, f.Year / 100);
+            two(2, f.Year % 100);
+            text[4] = '-';
+            two(5, f.Month);
+            text[7] = '-';
+            two(8, f.Day);
+            text[10] = ' ';
+            two(11, f.Hour);
+            text[13] = ':';
+            two(14, f.Minute);
+            text[16] = ':';
+            two(17, f.Second);
+            size = 19;
+        } else {
+            const int n = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", f.Year,
+                                        f.Month, f.Day, f.Hour, f.Minute, f.Second);
+            size = n > 0 ? std::min(static_cast<size_t>(n), sizeof text - 1) : 0;
+        }
+        last = dateTime;
+    }
+    out.append(text, size);
 }
 
 namespace {

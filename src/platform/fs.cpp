@@ -1,59 +1,21 @@
 #include "platform/fs.h"
 #include "platform/ascii.h"
+#include "platform/folderListing.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <map>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_map>
 
 namespace fs {
 namespace {
 bool StatPath(const std::string &path, struct stat &st) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
-}
-
-struct TListing {
-    int64_t mtimeSec = 0;
-    int64_t mtimeNsec = 0;
-    // Entry names by their upper-cased form, each list in the order the folder gave them.
-    std::unordered_map<std::string, std::vector<std::string>> byFolded;
-};
-
-// Per-folder listing cache for case-insensitive lookups.
-std::map<std::string, TListing> &ListingCache() {
-    static std::map<std::string, TListing> cache;
-    return cache;
-}
-
-const TListing *Listing(const std::string &folder) {
-    struct stat st {};
-    if (!StatPath(folder.empty() ? std::string(".") : folder, st) || !S_ISDIR(st.st_mode))
-        return nullptr;
-    auto &cache = ListingCache();
-    auto it = cache.find(folder);
-    if (it != cache.end() && it->second.mtimeSec == st.st_mtim.tv_sec &&
-        it->second.mtimeNsec == st.st_mtim.tv_nsec)
-        return &it->second;
-    TListing listing;
-    listing.mtimeSec = st.st_mtim.tv_sec;
-    listing.mtimeNsec = st.st_mtim.tv_nsec;
-    if (DIR *d = ::opendir(folder.empty() ? "." : folder.c_str())) {
-        while (dirent *e = ::readdir(d)) {
-            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                listing.byFolded[ToUpperAscii(e->d_name)].emplace_back(e->d_name);
-        }
-        ::closedir(d);
-    }
-    if (cache.size() > 4096)
-        cache.clear();
-    return &(cache[folder] = std::move(listing));
 }
 } // namespace
 
@@ -75,18 +37,10 @@ bool PathExists(const std::string &path) {
 namespace {
 // The name in folder (ending with "/") that equals part without regard to ASCII case: among
 // names that differ only in case, a folder where the path goes on and a file where it ends.
-// Empty when there is none.
+// Empty when there is none. The folder's listing is kept while the folder stays unchanged.
 std::string MatchInFolder(const std::string &folder, const std::string &part, bool goesOn) {
-    const TListing *listing = Listing(folder);
-    if (!listing)
-        return {};
-    auto hit = listing->byFolded.find(ToUpperAscii(part));
-    if (hit == listing->byFolded.end())
-        return {};
-    for (const std::string &name : hit->second)
-        if (FolderExists(folder + name) == goesOn)
-            return name;
-    return hit->second.front();
+    const std::shared_ptr<const TFolderListing> listing = CurrentListing(folder);
+    return listing ? std::string(listing->Match(folder, part, goesOn)) : std::string();
 }
 } // namespace
 

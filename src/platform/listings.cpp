@@ -1,67 +1,61 @@
 #include "platform/listings.h"
 
-#include <dirent.h>
+#include <algorithm>
 
-#include "platform/ascii.h"
 #include "platform/fs.h"
 
 namespace fs {
 namespace {
-uint64_t FoldedHash(std::string_view name) {
-    uint64_t hash = 14695981039346656037ull; // FNV-1a
-    for (char c : name)
-        hash = (hash ^ static_cast<uint8_t>(UpperAscii(c))) * 1099511628211ull;
+// The key of a path's folder part among the leaves, "\\" taken as "/".
+uint64_t FolderKey(std::string_view folder) {
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : folder)
+        hash = (hash ^ static_cast<uint8_t>(c == '\\' ? '/' : c)) * 1099511628211ull;
     return hash;
 }
+constexpr size_t LeafCount = 64;
 } // namespace
 
-const TFolderListings::TListing *TFolderListings::Listing(const std::string &folder) {
+const TFolderListing *TFolderListings::Listing(const std::string &folder, size_t depth) {
+    if (depth < recent.size() && recent[depth].Listing && recent[depth].Folder == folder)
+        return recent[depth].Listing;
     auto [it, added] = listings.try_emplace(folder);
-    if (!added)
-        return it->second.get();
-    DIR *d = ::opendir(folder.c_str());
-    if (!d)
-        return nullptr;
-    auto listing = std::make_unique<TListing>();
-    std::vector<TEntry> &entries = listing->Entries;
-    while (const dirent *e = ::readdir(d)) {
-        const std::string_view name = e->d_name;
-        if (name == "." || name == "..")
-            continue;
-        const TEntryType type = e->d_type == DT_DIR                              ? EntryFolder
-                                : e->d_type == DT_LNK || e->d_type == DT_UNKNOWN ? EntryUnknown
-                                                                                 : EntryOther;
-        entries.push_back({std::string(name), FoldedHash(name), type});
+    if (added)
+        it->second = CurrentListing(folder);
+    const TFolderListing *listing = it->second.get();
+    if (listing && depth < 16) {
+        if (recent.size() <= depth)
+            recent.resize(depth + 1);
+        recent[depth] = {folder, listing};
     }
-    ::closedir(d);
-    size_t slots = 8;
-    while (slots < 2 * entries.size())
-        slots *= 2;
-    listing->Slots.assign(slots, 0);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        size_t slot = entries[i].Hash & (slots - 1);
-        while (listing->Slots[slot] != 0)
-            slot = (slot + 1) & (slots - 1);
-        listing->Slots[slot] = static_cast<uint32_t>(i + 1);
-    }
-    it->second = std::move(listing);
-    return it->second.get();
-}
-
-bool TFolderListings::IsFolder(const std::string &folder, const TEntry &entry) const {
-    if (entry.Type == EntryUnknown)
-        entry.Type = FolderExists(folder + entry.Name) ? EntryFolder : EntryOther;
-    return entry.Type == EntryFolder;
+    return listing;
 }
 
 std::string TFolderListings::Resolve(const std::string &folder, std::string_view relative) {
-    std::string path = folder;
-    path += relative;
-    auto base = bases.find(folder);
-    if (base == bases.end())
-        base = bases.emplace(folder, FolderExists(folder) ? folder : ResolveCase(folder)).first;
-    std::string resolved = base->second;
-    size_t pos = 0;
+    std::string path;
+    AppendResolved(path, folder, relative);
+    return path;
+}
+
+void TFolderListings::AppendResolved(std::string &out, const std::string &folder,
+                                     std::string_view relative) {
+    if (!lastBase || folder != lastFolder) {
+        auto base = bases.find(folder);
+        if (base == bases.end())
+            base = bases.emplace(folder, FolderExists(folder) ? folder : ResolveCase(folder)).first;
+        lastFolder = folder;
+        lastBase = &base->second;
+    }
+    // Whether the path as given begins with the first n bytes of resolved.
+    auto givenBegins = [&](size_t n) {
+        const size_t inFolder = std::min(n, folder.size());
+        return folder.compare(0, inFolder, resolved, 0, inFolder) == 0 &&
+               relative.size() >= n - inFolder &&
+               relative.compare(0, n - inFolder,
+                                std::string_view(resolved).substr(inFolder, n - inFolder)) == 0;
+    };
+    resolved = *lastBase;
+    size_t pos = 0, depth = 0;
     while (pos < relative.size()) {
         size_t slash = relative.find('/', pos);
         const bool goesOn = slash != std::string_view::npos;
@@ -72,46 +66,54 @@ std::string TFolderListings::Resolve(const std::string &folder, std::string_view
         pos = slash + 1;
         if (part.empty())
             continue;
-        const TListing *listing = Listing(resolved);
-        if (!listing)
-            return path;
-        // The exact name (a folder where the path goes on), then the first listed of the kind
-        // the path needs, then the first listed.
-        const uint64_t hash = FoldedHash(part);
-        const size_t mask = listing->Slots.size() - 1;
-        const TEntry *exact = nullptr, *kind = nullptr, *any = nullptr;
-        for (size_t slot = hash & mask; listing->Slots[slot] != 0; slot = (slot + 1) & mask) {
-            const TEntry &entry = listing->Entries[listing->Slots[slot] - 1];
-            if (entry.Hash != hash || !SameAscii(entry.Name, part))
-                continue;
-            if (entry.Name == part && (!goesOn || IsFolder(resolved, entry)))
-                exact = &entry;
-            if (!any || &entry < any)
-                any = &entry;
-            if ((!kind || &entry < kind) && IsFolder(resolved, entry) == goesOn)
-                kind = &entry;
+        const TFolderListing *listing = Listing(resolved, depth++);
+        if (!goesOn && listing) {
+            if (leaves.empty())
+                leaves.resize(LeafCount);
+            const uint64_t key = FolderKey(relative.substr(0, partAt));
+            leaves[key % LeafCount] = {key, listing};
         }
-        if (!any) {
+        const std::string_view match = listing ? listing->Match(resolved, part, goesOn) : "";
+        if (match.empty()) {
             // Not listed: perhaps made since under its exact name, below folders whose case
             // differed (where the path as given is all there is to try).
-            if (path.compare(0, resolved.size(), resolved) != 0) {
-                std::string later = resolved;
-                later += relative.substr(partAt);
-                if (PathExists(later))
-                    return later;
+            if (listing && !givenBegins(resolved.size())) {
+                const size_t at = resolved.size();
+                resolved += relative.substr(partAt);
+                if (PathExists(resolved)) {
+                    out += resolved;
+                    return;
+                }
+                resolved.resize(at);
             }
-            return path;
+            out += folder;
+            out += relative;
+            return;
         }
-        const TEntry *match = exact ? exact : kind ? kind : any;
-        resolved += match->Name;
+        resolved += match;
         if (goesOn)
             resolved += '/';
     }
-    return resolved;
+    out += resolved;
+}
+
+void TFolderListings::Prefetch(std::string_view path, bool table) const {
+    const size_t slash = path.find_last_of("/\\");
+    const size_t at = slash == std::string_view::npos ? 0 : slash + 1;
+    if (leaves.empty() || at == path.size())
+        return;
+    const uint64_t key = FolderKey(path.substr(0, at));
+    const TLeaf &leaf = leaves[key % LeafCount];
+    if (leaf.Listing && leaf.Key == key)
+        leaf.Listing->Prefetch(path.substr(at), table);
 }
 
 void TFolderListings::Clear() {
     listings.clear();
     bases.clear();
+    lastFolder.clear();
+    lastBase = nullptr;
+    recent.clear();
+    leaves.clear();
 }
 } // namespace fs

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/folderListing.h"
+
 namespace fs {
 // Answers as ResolveCase does, from listings of the folders on the way: every folder is
 // listed at most once in the cache's life, and a name, in its exact case or in another, is
@@ -22,30 +24,39 @@ public:
     // path goes on and a file where it ends). folder itself is resolved as ResolveCase does
     // when it does not exist as given. The path unchanged when some component has no match.
     std::string Resolve(const std::string &folder, std::string_view relative);
+    // Resolve's answer appended to out.
+    void AppendResolved(std::string &out, const std::string &folder, std::string_view relative);
+    // A hint for a caller that goes through many paths in a row: fetches into the processor's
+    // cache where the last name of path would be found in the listing that held the last
+    // path resolved through the same folders (path's components split at "/" or "\\"): the
+    // table when table is true, a few paths ahead, then the name it leads to.
+    void Prefetch(std::string_view path, bool table) const;
     // Forgets every listing.
     void Clear();
     // Folders listed since the last Clear (tests).
     size_t ListedCount() const { return listings.size(); }
 
 private:
-    enum TEntryType : uint8_t { EntryUnknown, EntryFolder, EntryOther };
-    struct TEntry {
-        std::string Name;
-        uint64_t Hash = 0; // of the name without regard to ASCII case
-        mutable TEntryType Type = EntryUnknown;
+    struct TRecent {
+        std::string Folder;
+        const TFolderListing *Listing = nullptr;
     };
-    // The entries in the order the folder gave them, found through an open-addressing table
-    // (index + 1 per slot, 0 for free): one block each, as a folder can hold 100 000 files.
-    struct TListing {
-        std::vector<TEntry> Entries;
-        std::vector<uint32_t> Slots;
-    };
+    // nullptr when the folder cannot be listed. depth is the component's place in the path.
+    const TFolderListing *Listing(const std::string &folder, size_t depth);
 
-    // nullptr when the folder cannot be listed.
-    const TListing *Listing(const std::string &folder);
-    bool IsFolder(const std::string &folder, const TEntry &entry) const;
-
-    std::unordered_map<std::string, std::unique_ptr<TListing>> listings;
+    std::unordered_map<std::string, std::shared_ptr<const TFolderListing>> listings;
     std::unordered_map<std::string, std::string> bases; // folder as given → as on disk
+    // Paths in a row mostly lie in the same folders: the last base and the last listing at
+    // each depth are found without hashing the folder's path.
+    std::string lastFolder;
+    const std::string *lastBase = nullptr;
+    std::vector<TRecent> recent;
+    // The listing that held the last name of a path, by the hash of the path's folder part.
+    struct TLeaf {
+        uint64_t Key = 0;
+        const TFolderListing *Listing = nullptr;
+    };
+    std::vector<TLeaf> leaves;
+    std::string resolved; // the path being resolved, kept to reuse its memory
 };
 } // namespace fs

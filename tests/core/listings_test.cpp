@@ -1,6 +1,7 @@
 // Letter-case resolution through the folder listings a cabinet keeps for one load.
 #include "platform/listings.h"
 
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -66,6 +67,38 @@ TEST(FolderListingsTest, AReloadForgetsTheListings) {
     EXPECT_EQ(file->GetLocalPath(), folder.Path() + "CACHE0.HTM");
     RefreshCabinet(*cabinet);
     EXPECT_EQ(file->GetLocalPath(), folder.Path() + "cache0.htm");
+}
+
+TEST(FolderListingsTest, AListingIsSharedWhileItsFolderStaysUnchanged) {
+    TTempFolder folder;
+    folder.Write("old/a.htm", "1");
+    const std::string old = folder.Path() + "old/";
+    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(old, past);
+    const auto first = fs::CurrentListing(old);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(fs::CurrentListing(old), first);
+    EXPECT_EQ(fs::ResolveCase(old + "A.HTM"), old + "a.htm");
+    EXPECT_EQ(fs::CurrentListing(old), first);
+
+    // A new name changes the folder's time; a folder changed just now is read at every call.
+    folder.Write("old/B.htm", "2");
+    const auto fresh = fs::CurrentListing(old);
+    EXPECT_NE(fresh, first);
+    EXPECT_NE(fs::CurrentListing(old), fresh);
+    EXPECT_EQ(fresh->Match(old, "b.HTM", false), "B.htm");
+    EXPECT_EQ(fs::CurrentListing(folder.Path() + "none/"), nullptr);
+
+    // Hints never change an answer, whatever they are given.
+    fs::TFolderListings listings;
+    for (const char *hint : {"", "/", "a\\", "x/A.HTM", "\\"})
+        listings.Prefetch(hint, true);
+    EXPECT_EQ(listings.Resolve(folder.Path(), "OLD/a.HTM"), old + "a.htm");
+    for (const char *hint : {"old\\A.HTM", "old/a.htm", "b.htm"}) {
+        listings.Prefetch(hint, true);
+        listings.Prefetch(hint, false);
+    }
+    EXPECT_EQ(listings.Resolve(folder.Path(), "old/b.htm"), old + "B.htm");
 }
 
 } // namespace
