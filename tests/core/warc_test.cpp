@@ -59,6 +59,7 @@ TEST(Sha1Test, KnownDigestsAndBase32) {
 
 TEST(WarcTest, HttpHeaderBlocks) {
     const std::string gzip("\x1f\x8b", 2);
+    static const char nulTail[] = "Content-Type: text/html\r\n\r\nServer: x\r\n\0junk";
     struct {
         const char *name;
         std::string stored;
@@ -68,7 +69,7 @@ TEST(WarcTest, HttpHeaderBlocks) {
         {"status line kept, LF ends", "HTTP/1.0 404 Not Found\nServer: x\n", "ab",
          "HTTP/1.0 404 Not Found\r\nServer: x\r\n\r\n"},
         {"no status line; empty lines and a NUL tail dropped",
-         std::string("Content-Type: text/html\r\n\r\nServer: x\r\n\0junk", 50), "ab",
+         std::string(nulTail, sizeof nulTail - 1), "ab",
          "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nServer: x\r\n\r\n"},
         {"encodings the bytes no longer have",
          "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Encoding: gzip\r\n", "<h",
