@@ -669,10 +669,7 @@ void TMainForm::mFileFindClick() {
                 stopped = true;
                 break;
             }
-            bool known = false;
-            for (const auto &cabinet : root.Cabinets())
-                known = known || cabinet->Path == store.Folder;
-            if (known) {
+            if (FindCabinetByPath(root, store.Folder)) {
                 ++registered;
                 continue;
             }
